@@ -1,0 +1,25 @@
+# The front door: installs what a fresh Debian 12 machine lacks, then drives CMake.
+#   make run    build and start the visualiser
+#   make test   build and run every test
+BUILD_PACKAGES := g++ cmake make pkg-config libsdl1.2-compat-dev
+TEST_PACKAGES := $(BUILD_PACKAGES) googletest libgtest-dev xvfb xdotool imagemagick libx11-dev
+JOBS := $(shell nproc)
+
+.PHONY: run test build clean
+
+run: build
+	./build/app/fieldline
+
+build:
+	scripts/install_packages.sh $(BUILD_PACKAGES)
+	cmake -S . -B build/app -DFIELDLINE_TESTS=OFF
+	cmake --build build/app -j $(JOBS)
+
+test:
+	scripts/install_packages.sh $(TEST_PACKAGES)
+	cmake -S . -B build/test
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The built program's start-up failures and clean quit, without a display.
+set -euo pipefail
+program=$1
+out=$(mktemp)
+trap 'rm -f "$out"; [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null; true' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# name | arguments to env | expected stdout (a pattern for the whole output)
+start_failures=(
+  "unknown video driver|SDL_VIDEODRIVER=no-such-driver|Couldn't initialize SDL: *"
+  "no display, no driver named|-u SDL_VIDEODRIVER|Couldn't initialize SDL: *"
+)
+for row in "${start_failures[@]}"; do
+  IFS='|' read -r name environment pattern <<<"$row"
+  status=0
+  # shellcheck disable=SC2086
+  # Without a display SDL may pick an invisible driver and run for ever.
+  env -u DISPLAY -u WAYLAND_DISPLAY $environment timeout 5 "$program" >"$out" 2>/dev/null ||
+    status=$?
+  [ "$status" -eq 1 ] || fail "$name: status $status, want 1"
+  [ "$(wc -l <"$out")" -eq 1 ] || fail "$name: want exactly one line, got: $(cat "$out")"
+  # shellcheck disable=SC2053
+  [[ $(cat "$out") == $pattern ]] || fail "$name: got '$(cat "$out")'"
+done
+
+# SDL turns SIGTERM into a quit event: the program must end as if closed.
+SDL_VIDEODRIVER=dummy "$program" >"$out" 2>/dev/null &
+pid=$!
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "dummy driver: the program did not keep running"
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "quit event: status $status, want 0"
+[ ! -s "$out" ] || fail "quit event: unexpected output '$(cat "$out")'"
+
+[ "$failures" -eq 0 ] && echo "program tests passed"
