@@ -7,7 +7,8 @@
 #include "raster.hpp"
 #include "test_support.hpp"
 
-namespace {
+namespace
+{
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -58,7 +59,7 @@ bool in_picture(const Pixel &p)
 struct TraceCase {
     const char *name;
     double x0, y0;
-    std::vector<Pixel> first; // the first plotted pixels, in order
+    std::vector<Pixel> first;  // the first plotted pixels, in order
     std::vector<Pixel> bounce; // the two pixels the last steps alternate between
 };
 
@@ -66,11 +67,13 @@ TEST_F(TraceTest, FollowsTheFieldDownstreamIntoANegativeSource)
 {
     const TraceCase cases[] = {
         {"from the middle, left into (80, 100)",
-         160, 100,
+         160,
+         100,
          {{159, 99}, {158, 99}, {157, 99}, {156, 99}, {155, 98}},
          {{80, 99}, {79, 100}}},
         {"from beside the positive source, up into (240, 66)",
-         250, 100,
+         250,
+         100,
          {{250, 99}, {251, 99}, {252, 99}, {253, 99}, {254, 99}},
          {{240, 65}, {239, 66}}},
     };

@@ -5,7 +5,8 @@
 #include "raster.hpp"
 #include "test_support.hpp"
 
-namespace {
+namespace
+{
 
 using RasterTest = SurfaceTest;
 
@@ -18,11 +19,8 @@ struct Stored {
 TEST_F(RasterTest, InRangePixelsAreStoredBlueGreenRed)
 {
     const Stored cases[] = {
-        {"top-left", 0, 0},
-        {"top-right", 319, 0},
-        {"bottom-left", 0, 199},
-        {"bottom-right", 319, 199},
-        {"middle", 160, 100},
+        {"top-left", 0, 0},         {"top-right", 319, 0}, {"bottom-left", 0, 199},
+        {"bottom-right", 319, 199}, {"middle", 160, 100},
     };
     for (const Stored &c : cases) {
         put_pixel(c.x, c.y, 1, 2, 3);
@@ -37,11 +35,11 @@ TEST_F(RasterTest, InRangePixelsAreStoredBlueGreenRed)
 TEST_F(RasterTest, OutOfRangePixelsChangeNothing)
 {
     const Stored cases[] = {
-        {"one past the right edge", 320, 0},   {"one past the bottom edge", 0, 200},
-        {"one before the left edge", -1, 0},   {"one above the top edge", 0, -1},
-        {"most negative x", INT_MIN, 0},       {"most negative y", 0, INT_MIN},
-        {"largest x", INT_MAX, 0},             {"largest y", 0, INT_MAX},
-        {"past the bottom-right", 320, 200},   {"x that would reach the next row", 330, 5},
+        {"one past the right edge", 320, 0}, {"one past the bottom edge", 0, 200},
+        {"one before the left edge", -1, 0}, {"one above the top edge", 0, -1},
+        {"most negative x", INT_MIN, 0},     {"most negative y", 0, INT_MIN},
+        {"largest x", INT_MAX, 0},           {"largest y", 0, INT_MAX},
+        {"past the bottom-right", 320, 200}, {"x that would reach the next row", 330, 5},
     };
     const std::vector<Uint8> before = memory;
     for (const Stored &c : cases) {

@@ -25,7 +25,7 @@ void recorded_put_pixel(int x, int y, int red, int green, int blue)
 // The field model is built with -finstrument-functions: each function it
 // enters, inlined or not, announces itself here.
 extern "C" __attribute__((no_instrument_function)) void __cyg_profile_func_enter(void *function,
-                                                                               void *)
+                                                                                 void *)
 {
     if (function == reinterpret_cast<void *>(&field_at))
         ++field_evaluations;

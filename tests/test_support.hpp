@@ -16,7 +16,8 @@ constexpr Uint8 CANARY = 0xA5;
 
 // Sets `screen` to a surface whose picture is black and whose padding and
 // guards hold CANARY. Red's mask picks the byte order (0xFF0000: BGR bytes).
-class SurfaceTest : public ::testing::Test {
+class SurfaceTest : public ::testing::Test
+{
   protected:
     void SetUp() override;
     void TearDown() override;
