@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The program in a real X window under Xvfb: what it draws where the pointer
+# is, what input changes nothing, and the two ways to quit.
+# Usage: window_test.sh FIELDLINE SEND_CLOSE_REQUEST
+set -euo pipefail
+program=$1
+send_close_request=$2
+command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
+source "$(dirname "$0")/xvfb_session.sh"
+
+passed=0
+failed=0
+check() { # name, then a command that must succeed
+  local name=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAIL: $name"; failed=$((failed + 1)); fi
+}
+
+# Holds for every picture: only yellow and white on black, white only at the
+# markers, each marker lit (the line may pass over one), at most 203 lit
+# pixels, and every pixel in $1 ("x,y ...") yellow.
+picture_shows() {
+  local shot
+  shot=$(picture)
+  awk -v want="$1" '
+    !(($3 == 255 && $4 == 255) && ($5 == 255 || $5 == 0)) { print "stray colour:", $0; bad = 1 }
+    { lit++; colour[$1 "," $2] = $5 == 255 ? "white" : "yellow" }
+    END {
+      split("240,100 240,66 80,100", markers, " ")
+      for (i in markers) { if (!(markers[i] in colour)) { print "no marker at", markers[i]; bad = 1 }; marker[markers[i]] }
+      for (p in colour) if (colour[p] == "white" && !(p in marker)) { print "white off the markers:", p; bad = 1 }
+      n = split(want, line, " ")
+      for (i = 1; i <= n; i++) if (colour[line[i]] != "yellow") { print "not yellow:", line[i]; bad = 1 }
+      if (lit > 203) { print lit, "lit pixels"; bad = 1 }
+      exit bad
+    }' <<<"$shot"
+}
+lit_pixels() { picture | wc -l; }
+point_at() { xdotool mousemove --window "$window" -- "$1" "$2"; sleep 0.3; }
+running() { kill -0 "$program_pid" 2>/dev/null; }
+
+start_xvfb
+start_program "$program"
+
+# name | pointer | pixels that must be yellow | lit pixels, if exact
+pointer_cases=(
+  "line from the middle runs left|160 100|159,99 158,99 157,99 156,99 155,98|"
+  "line beside the positive source runs right|250 100|250,99 251,99 252,99 253,99 254,99|"
+  "pointer on a source: the markers alone|240 100||3"
+)
+for row in "${pointer_cases[@]}"; do
+  IFS='|' read -r name pointer yellow count <<<"$row"
+  # shellcheck disable=SC2086
+  point_at $pointer
+  check "$name" picture_shows "$yellow"
+  [ -z "$count" ] || check "$name: $count lit pixels" test "$(lit_pixels)" -eq "$count"
+done
+
+# A drag that leaves the window: drawing goes on, and follows the pointer back.
+point_at 160 100
+xdotool mousedown 1
+point_at -60 -40
+check "drag outside the window: still drawing" picture_shows ""
+check "drag outside the window: still running" running
+point_at 250 100
+check "drag back in: the line follows" picture_shows "250,99 251,99 252,99 253,99 254,99"
+xdotool mouseup 1
+
+# Other keys and mouse clicks change nothing.
+point_at 160 100
+before=$(picture)
+xdotool key a space Return Tab F1 && xdotool click 1 && xdotool click 3 && sleep 0.3
+check "other keys and clicks: still running" running
+check "other keys and clicks: same picture" test "$(picture)" = "$before"
+
+# Escape held ends the program cleanly and silently.
+xdotool keydown Escape
+wait_for_program 10
+xdotool keyup Escape
+check "Escape held: exit status 0" test "$program_status" -eq 0
+check "Escape held: nothing on standard output" test ! -s "$program_out"
+
+# So does the window's close request.
+start_program "$program"
+"$send_close_request" "$window"
+wait_for_program 10
+check "close request: exit status 0" test "$program_status" -eq 0
+check "close request: nothing on standard output" test ! -s "$program_out"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
