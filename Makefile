@@ -1,11 +1,13 @@
 # The front door: installs what a fresh Debian 12 machine lacks, then drives CMake.
 #   make run    build and start the visualiser
 #   make test   build and run every test
+#   make bench  build and run the benchmarks
 BUILD_PACKAGES := g++ cmake make pkg-config libsdl1.2-compat-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) googletest libgtest-dev xvfb xdotool imagemagick libx11-dev
+BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 JOBS := $(shell nproc)
 
-.PHONY: run test build clean
+.PHONY: run test bench build clean
 
 run: build
 	./build/app/fieldline
@@ -20,6 +22,12 @@ test:
 	cmake -S . -B build/test
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ctest --output-on-failure -j $(JOBS)
+
+bench:
+	scripts/install_packages.sh $(BENCH_PACKAGES)
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF -DFIELDLINE_BENCH=ON
+	cmake --build build/bench -j $(JOBS)
+	scripts/bench.sh build/bench
 
 clean:
 	rm -rf build
