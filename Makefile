@@ -2,12 +2,14 @@
 #   make run    build and start the visualiser
 #   make test   build and run every test
 #   make bench  build and run the benchmarks
+#   make check-sanitize   the unit tests under AddressSanitizer and UBSan
+#   make check-memcheck   the program under valgrind in a real window
 BUILD_PACKAGES := g++ cmake make pkg-config libsdl1.2-compat-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) googletest libgtest-dev xvfb xdotool imagemagick libx11-dev
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 JOBS := $(shell nproc)
 
-.PHONY: run test bench build clean
+.PHONY: run test bench build check-sanitize check-memcheck clean
 
 run: build
 	./build/app/fieldline
@@ -22,6 +24,18 @@ test:
 	cmake -S . -B build/test
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ctest --output-on-failure -j $(JOBS)
+
+check-sanitize:
+	scripts/install_packages.sh $(TEST_PACKAGES)
+	cmake -S . -B build/sanitize -DFIELDLINE_SANITIZE=ON
+	cmake --build build/sanitize -j $(JOBS) --target unit_tests
+	cd build/sanitize && ctest --output-on-failure -j $(JOBS) -L unit
+
+check-memcheck:
+	scripts/install_packages.sh $(TEST_PACKAGES) valgrind
+	cmake -S . -B build/test
+	cmake --build build/test -j $(JOBS) --target fieldline
+	scripts/memcheck.sh build/test/fieldline
 
 bench:
 	scripts/install_packages.sh $(BENCH_PACKAGES)

@@ -76,3 +76,19 @@ bool SurfaceTest::outside_picture_untouched() const
     }
     return true;
 }
+
+int SurfaceTest::yellow_pixels()
+{
+    int yellow = 0;
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < SCREEN_WIDTH; ++x) {
+            const Uint8 *p = pixel_bytes(x, y); // blue, green, red
+            const bool is_black = p[0] == 0 && p[1] == 0 && p[2] == 0;
+            const bool is_yellow = p[0] == 0 && p[1] == 255 && p[2] == 255;
+            EXPECT_TRUE(is_black || is_yellow) << "colour at " << x << ", " << y;
+            if (!is_black && !is_yellow)
+                return -1;
+            yellow += is_yellow;
+        }
+    return yellow;
+}

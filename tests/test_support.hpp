@@ -26,6 +26,9 @@ class SurfaceTest : public ::testing::Test
     Uint8 *pixel_bytes(int x, int y);
     // True when no byte outside the 320 x 200 x 3 picture area has changed.
     bool outside_picture_untouched() const;
+    // The picture's yellow pixels; fails the test at any that is neither
+    // yellow nor black.
+    int yellow_pixels();
 
     std::vector<Uint8> memory;
     SDL_Surface *surface = nullptr;

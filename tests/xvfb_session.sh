@@ -19,7 +19,7 @@ start_program() {
   program_out=$(mktemp)
   "$@" >"$program_out" &
   program_pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$program_pid" | head -n 1)
+  window=$(timeout "${WINDOW_TIMEOUT:-30}" xdotool search --sync --onlyvisible --pid "$program_pid" | head -n 1)
   [ -n "$window" ] || { echo "no window appeared" >&2; return 1; }
 }
 
