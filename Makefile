@@ -32,7 +32,7 @@ check-sanitize:
 	cd build/sanitize && ctest --output-on-failure -j $(JOBS) -L unit
 
 check-memcheck:
-	scripts/install_packages.sh $(TEST_PACKAGES) valgrind
+	scripts/install_packages.sh $(TEST_PACKAGES) valgrind libc6-dbg
 	cmake -S . -B build/test
 	cmake --build build/test -j $(JOBS) --target fieldline
 	scripts/memcheck.sh build/test/fieldline
