@@ -6,7 +6,7 @@
 # keep a core of their own.
 set -euo pipefail
 build=$1
-rounds=${2:-20}
+rounds=${2:-30}
 seconds=${3:-1.5}
 source "$(dirname "$0")/../tests/xvfb_session.sh"
 counts=$(mktemp -d)
