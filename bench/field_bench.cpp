@@ -1,35 +1,15 @@
 // Microbenchmarks of the field model and of one frame's drawing, and the
 // latencies of the instructions on a trace's critical path, from which the
 // trace's latency floor is worked out (see docs/performance.md).
-#include <cstdlib>
-
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include "field.hpp"
 #include "raster.hpp"
 
-// Every heap allocation in this process is counted, so the frame benchmark
-// can show that drawing allocates nothing.
-static long allocations = 0;
-extern "C" void *__libc_malloc(std::size_t);
-extern "C" void *__libc_calloc(std::size_t, std::size_t);
-extern "C" void *__libc_realloc(void *, std::size_t);
-extern "C" void *malloc(std::size_t n)
-{
-    ++allocations;
-    return __libc_malloc(n);
-}
-extern "C" void *calloc(std::size_t n, std::size_t size)
-{
-    ++allocations;
-    return __libc_calloc(n, size);
-}
-extern "C" void *realloc(void *p, std::size_t n)
-{
-    ++allocations;
-    return __libc_realloc(p, n);
-}
+// Counts every heap allocation, so the frame benchmark can show that
+// drawing allocates nothing.
+#include "allocation_counter.hpp"
 
 static void BM_field_at(benchmark::State &state)
 {

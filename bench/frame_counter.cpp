@@ -2,7 +2,6 @@
 // it wraps SDL_UpdateRect, and heap allocations between the first and the
 // last frame. At exit it appends "frames seconds allocations" to the file
 // named by FRAME_COUNT_FILE. The program itself prints nothing.
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -10,31 +9,12 @@
 #include <SDL.h>
 #include <dlfcn.h>
 
-extern "C" void *__libc_malloc(std::size_t);
-extern "C" void *__libc_calloc(std::size_t, std::size_t);
-extern "C" void *__libc_realloc(void *, std::size_t);
+#include "allocation_counter.hpp"
 
 static long frames = 0;
 static timespec first_frame, last_frame;
-static std::atomic<long> allocations_at_last_frame{0};
-static std::atomic<long> allocations{0};
 static long allocations_at_first_frame = 0;
-
-extern "C" void *malloc(std::size_t n)
-{
-    ++allocations;
-    return __libc_malloc(n);
-}
-extern "C" void *calloc(std::size_t n, std::size_t size)
-{
-    ++allocations;
-    return __libc_calloc(n, size);
-}
-extern "C" void *realloc(void *p, std::size_t n)
-{
-    ++allocations;
-    return __libc_realloc(p, n);
-}
+static long allocations_at_last_frame = 0;
 
 extern "C" void SDL_UpdateRect(SDL_Surface *surface, Sint32 x, Sint32 y, Uint32 w, Uint32 h)
 {
@@ -48,7 +28,7 @@ extern "C" void SDL_UpdateRect(SDL_Surface *surface, Sint32 x, Sint32 y, Uint32 
         allocations_at_first_frame = allocations;
     }
     last_frame = now;
-    allocations_at_last_frame = allocations.load();
+    allocations_at_last_frame = allocations;
 }
 
 __attribute__((destructor)) static void report()

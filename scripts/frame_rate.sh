@@ -8,7 +8,7 @@ set -euo pipefail
 build=$1
 rounds=${2:-30}
 seconds=${3:-1.5}
-source "$(dirname "$0")/../tests/xvfb_session.sh"
+source "$(dirname "$0")/xvfb_session.sh"
 counts=$(mktemp -d)
 trap 'stop_session; rm -rf "$counts"' EXIT
 

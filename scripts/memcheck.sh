@@ -4,7 +4,7 @@
 set -euo pipefail
 program=$1
 here=$(cd "$(dirname "$0")/.." && pwd)
-source "$here/tests/xvfb_session.sh"
+source "$here/scripts/xvfb_session.sh"
 log=$(mktemp)
 trap 'stop_session; rm -f "$log"' EXIT
 start_xvfb
@@ -16,7 +16,7 @@ cross_the_picture() { for i in $(seq 0 10 320); do point "$i" $((i * 200 / 320))
 echo "memcheck: the pointer crosses the picture, rests on each source, drags out; then Escape"
 WINDOW_TIMEOUT=300 start_program valgrind --error-exitcode=99 --leak-check=full \
   --errors-for-leak-kinds=definite,indirect,possible --track-origins=yes --num-callers=50 \
-  --child-silent-after-fork=yes --suppressions="$here/tests/memcheck.supp" --log-file="$log" \
+  --child-silent-after-fork=yes --suppressions="$here/scripts/memcheck.supp" --log-file="$log" \
   "$program"
 cross_the_picture
 for source in "240 100" "240 66" "80 100"; do

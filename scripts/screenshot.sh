@@ -3,7 +3,7 @@
 # Usage: scripts/screenshot.sh [X Y]   (run after make test has built build/test/fieldline)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source tests/xvfb_session.sh
+source scripts/xvfb_session.sh
 start_xvfb
 start_program build/test/fieldline
 xdotool mousemove --window "$window" "${1:-160}" "${2:-180}"

@@ -6,7 +6,7 @@ set -euo pipefail
 program=$1
 send_close_request=$2
 command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
-source "$(dirname "$0")/xvfb_session.sh"
+source "$(dirname "$0")/../scripts/xvfb_session.sh"
 
 passed=0
 failed=0

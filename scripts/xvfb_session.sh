@@ -1,4 +1,4 @@
-# Sourced by the window tests and scripts: a private Xvfb display, the program
+# Sourced by the window test and the scripts: a private Xvfb display, the program
 # in it, and its picture as text. Everything started here is stopped on exit.
 
 # Starts Xvfb on a free display and points DISPLAY at it.
