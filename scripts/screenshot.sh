@@ -9,5 +9,5 @@ start_program build/test/fieldline
 xdotool mousemove --window "$window" "${1:-160}" "${2:-180}"
 sleep 0.5
 import -window "$window" -depth 8 rgb:- |
-  convert -size 320x200 -depth 8 rgb:- -scale 300% docs/screenshot.png
+  convert -size 320x200 -depth 8 rgb:- -scale 300% -strip docs/screenshot.png
 echo "wrote docs/screenshot.png"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # sets variables for the script that sources it
 # Sourced by the window test and the scripts: a private Xvfb display, the program
 # in it, and its picture as text. Everything started here is stopped on exit.
 
