@@ -4,15 +4,19 @@
 
 SDL_Surface *screen = nullptr;
 
-// A channel's byte within a packed 24-bit pixel. Its shift counts bits from
-// the least significant end of the 24-bit value, which is the pixel's first
-// byte in memory on little-endian machines and its last on big-endian ones.
-static int channel_byte(Uint8 shift)
+// A channel's byte within a pixel of `bytes_per_pixel` bytes, found from its
+// mask: some SDLs (the browser's) set the masks but leave the shifts 0. The
+// mask counts bits from the least significant end of the pixel value, which
+// is the pixel's first byte in memory on little-endian machines and its last
+// on big-endian ones. Truecolour masks are never 0, so ctz is defined.
+static int channel_byte(Uint32 mask, int bytes_per_pixel)
 {
+    const int byte_in_value = __builtin_ctz(mask) / 8;
 #if SDL_BYTEORDER == SDL_LIL_ENDIAN
-    return shift / 8;
+    (void)bytes_per_pixel;
+    return byte_in_value;
 #else
-    return 2 - shift / 8;
+    return bytes_per_pixel - 1 - byte_in_value;
 #endif
 }
 
@@ -25,12 +29,14 @@ void put_pixel(int x, int y, int red, int green, int blue)
         static_cast<unsigned>(y) >= static_cast<unsigned>(SCREEN_HEIGHT))
         return;
 
+    // Three or four bytes a pixel, channels where the format puts them: on
+    // the desktop's 24-bit layout this stores blue, green, red at bytes
+    // 0, 1, 2; in the browser, red, green, blue at 0, 1, 2 of four (its
+    // alpha byte is made opaque by SDL when the surface is unlocked).
     const SDL_PixelFormat *format = screen->format;
-    Uint8 *pixel = static_cast<Uint8 *>(screen->pixels) + y * screen->pitch + 3 * x;
-    // Placing each channel where the surface's format says keeps red and
-    // blue apart on any byte order; on the usual layout this stores blue,
-    // green, red at bytes 0, 1, 2.
-    pixel[channel_byte(format->Rshift)] = static_cast<Uint8>(red);
-    pixel[channel_byte(format->Gshift)] = static_cast<Uint8>(green);
-    pixel[channel_byte(format->Bshift)] = static_cast<Uint8>(blue);
+    const int size = format->BytesPerPixel;
+    Uint8 *pixel = static_cast<Uint8 *>(screen->pixels) + y * screen->pitch + size * x;
+    pixel[channel_byte(format->Rmask, size)] = static_cast<Uint8>(red);
+    pixel[channel_byte(format->Gmask, size)] = static_cast<Uint8>(green);
+    pixel[channel_byte(format->Bmask, size)] = static_cast<Uint8>(blue);
 }

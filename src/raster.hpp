@@ -5,7 +5,8 @@
 
 #include <SDL.h>
 
-// The window: 320 by 200 pixels, three bytes a pixel.
+// The window: 320 by 200 pixels, asked for at three bytes a pixel (the
+// browser gives four; put_pixel follows the surface's format).
 constexpr int SCREEN_WIDTH = 320;
 constexpr int SCREEN_HEIGHT = 200;
 constexpr int SCREEN_BPP = 24;
@@ -14,7 +15,7 @@ struct Colour {
     int red, green, blue;
 };
 
-// The background is whatever SDL_FillRect(screen, NULL, 0) leaves: black.
+// The background is black: main() clears to the surface's own black.
 constexpr Colour MARKER_COLOUR{255, 255, 255};
 constexpr Colour LINE_COLOUR{255, 255, 0};
 

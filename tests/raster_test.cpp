@@ -1,5 +1,6 @@
-// put_pixel on a real 24-bit surface: byte order, clipping at every edge,
-// and nothing written outside the picture, row padding included.
+// put_pixel on real surfaces of every layout a screen may have: where each
+// channel lands, clipping at every edge, and nothing written outside the
+// picture, row padding and a 32-bit pixel's fourth byte included.
 #include <climits>
 
 #include "raster.hpp"
@@ -15,21 +16,28 @@ struct Stored {
     int x, y;
 };
 
-// Colour (1, 2, 3) lands as blue, green, red at increasing addresses.
-TEST_F(RasterTest, InRangePixelsAreStoredBlueGreenRed)
+// Colour (1, 2, 3) lands in the bytes the surface's format gives red, green
+// and blue, whatever the layout and the machine's byte order.
+TEST_F(RasterTest, InRangePixelsLandInTheFormatsChannelBytes)
 {
     const Stored cases[] = {
         {"top-left", 0, 0},         {"top-right", 319, 0}, {"bottom-left", 0, 199},
         {"bottom-right", 319, 199}, {"middle", 160, 100},
     };
-    for (const Stored &c : cases) {
-        put_pixel(c.x, c.y, 1, 2, 3);
-        const Uint8 *bytes = pixel_bytes(c.x, c.y);
-        EXPECT_EQ(bytes[0], 3) << c.name;
-        EXPECT_EQ(bytes[1], 2) << c.name;
-        EXPECT_EQ(bytes[2], 1) << c.name;
+    for (const Layout &l : LAYOUTS) {
+        open_surface(l);
+        for (const Stored &c : cases) {
+            put_pixel(c.x, c.y, 1, 2, 3);
+            const Uint8 *bytes = pixel_bytes(c.x, c.y);
+            EXPECT_EQ(bytes[l.red_byte], 1) << l.name << ", " << c.name;
+            EXPECT_EQ(bytes[l.green_byte], 2) << l.name << ", " << c.name;
+            EXPECT_EQ(bytes[l.blue_byte], 3) << l.name << ", " << c.name;
+            if (l.bytes_per_pixel == 4) {
+                EXPECT_EQ(bytes[3], 0) << l.name << ", " << c.name << ": the alpha byte";
+            }
+        }
+        EXPECT_TRUE(outside_picture_untouched()) << l.name;
     }
-    EXPECT_TRUE(outside_picture_untouched());
 }
 
 TEST_F(RasterTest, OutOfRangePixelsChangeNothing)
@@ -50,11 +58,14 @@ TEST_F(RasterTest, OutOfRangePixelsChangeNothing)
 
 TEST_F(RasterTest, FillingThePictureLeavesThePaddingAlone)
 {
-    for (int y = 0; y < SCREEN_HEIGHT; ++y)
-        for (int x = 0; x < SCREEN_WIDTH; ++x)
-            put_pixel(x, y, 255, 255, 255);
-    EXPECT_TRUE(outside_picture_untouched());
-    EXPECT_EQ(*pixel_bytes(319, 199), 255);
+    for (const Layout &l : LAYOUTS) {
+        open_surface(l);
+        for (int y = 0; y < SCREEN_HEIGHT; ++y)
+            for (int x = 0; x < SCREEN_WIDTH; ++x)
+                put_pixel(x, y, 255, 255, 255);
+        EXPECT_TRUE(outside_picture_untouched()) << l.name;
+        EXPECT_EQ(pixel_bytes(319, 199)[l.red_byte], 255) << l.name;
+    }
 }
 
 TEST_F(RasterTest, LastWriteWinsAndOnlyLowEightBitsAreStored)
@@ -62,21 +73,9 @@ TEST_F(RasterTest, LastWriteWinsAndOnlyLowEightBitsAreStored)
     put_pixel(7, 9, 255, 255, 255);
     put_pixel(7, 9, 0x1FF, 0x100, 0x2AB);
     const Uint8 *bytes = pixel_bytes(7, 9);
-    EXPECT_EQ(bytes[0], 0xAB);
-    EXPECT_EQ(bytes[1], 0x00);
-    EXPECT_EQ(bytes[2], 0xFF);
-}
-
-// A surface that keeps red in its lowest byte gets red first in memory,
-// so the colours do not swap.
-TEST_F(RasterTest, ChannelsFollowTheSurfaceByteOrder)
-{
-    open_surface(0x0000FF, 0xFF0000);
-    put_pixel(10, 20, 1, 2, 3);
-    const Uint8 *bytes = pixel_bytes(10, 20);
-    EXPECT_EQ(bytes[0], 1);
-    EXPECT_EQ(bytes[1], 2);
-    EXPECT_EQ(bytes[2], 3);
+    EXPECT_EQ(bytes[layout.red_byte], 0xFF);
+    EXPECT_EQ(bytes[layout.green_byte], 0x00);
+    EXPECT_EQ(bytes[layout.blue_byte], 0xAB);
 }
 
 } // namespace
