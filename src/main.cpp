@@ -18,6 +18,26 @@
 #include "field.hpp"
 #include "raster.hpp"
 
+#ifdef __EMSCRIPTEN__
+// In the browser, emscripten's SDL names the key-state call after SDL2's
+// (still indexed by key symbol), and a loop that never returns to the
+// browser freezes the page: each frame ends by awaiting the next animation
+// frame, which -sASYNCIFY lets this loop do without being turned inside out.
+#include <emscripten.h>
+static const Uint8 *get_key_state()
+{
+    return SDL_GetKeyboardState(nullptr);
+}
+EM_ASYNC_JS(void, yield_to_browser, (), { await new Promise(requestAnimationFrame); });
+#else
+// On the desktop frames follow each other with no pacing at all.
+static const Uint8 *get_key_state()
+{
+    return SDL_GetKeyState(nullptr);
+}
+static void yield_to_browser() {}
+#endif
+
 // With no display, SDL 1.2 on top of SDL2 quietly falls back to an
 // invisible 'offscreen' or 'dummy' video driver and reports success. Unless
 // the user asked for a driver by name, that is a failed start.
@@ -57,12 +77,15 @@ int main(int argc, char *argv[])
         SDL_Quit();
         std::exit(1);
     }
+    // Pixel value 0 is black on the desktop but transparent in the browser,
+    // whose canvas then keeps the old picture: clear to the surface's black.
+    const Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
 
     // ---- Frame loop ----------------------------------------------------
     bool done = false;
     while (!done) {
         // Input, as it stood after the previous frame's event drain.
-        const Uint8 *keys = SDL_GetKeyState(nullptr);
+        const Uint8 *keys = get_key_state();
         int mouse_x = 0;
         int mouse_y = 0;
         SDL_GetMouseState(&mouse_x, &mouse_y);
@@ -70,7 +93,7 @@ int main(int argc, char *argv[])
         const double start_y = mouse_y;
 
         // Draw.
-        SDL_FillRect(screen, nullptr, 0);
+        SDL_FillRect(screen, nullptr, black);
         if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) < 0)
             std::exit(1);
         draw_source_markers();
@@ -89,6 +112,7 @@ int main(int argc, char *argv[])
         // The drain above has brought the key states up to date.
         if (keys[SDLK_ESCAPE] == SDL_PRESSED)
             done = true;
+        yield_to_browser();
     }
 
     // ---- Shutdown ------------------------------------------------------
