@@ -1,47 +1,71 @@
-# The front door: installs what a fresh Debian 12 machine lacks, then drives CMake.
+# The front door: checks what each target needs (installing it on Debian),
+# then drives CMake.
 #   make run    build and start the visualiser
 #   make test   build and run every test
 #   make bench  build and run the benchmarks
+#   make web    build the browser version into build/web/ and serve it
 #   make check-sanitize   the unit tests under AddressSanitizer and UBSan
 #   make check-memcheck   the program under valgrind in a real window
-BUILD_PACKAGES := g++ cmake make pkg-config libsdl1.2-compat-dev
-TEST_PACKAGES := $(BUILD_PACKAGES) googletest libgtest-dev xvfb xdotool imagemagick libx11-dev
-BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
-JOBS := $(shell nproc)
+#   make check-web        the browser version in headless Chromium
+# Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
+BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
+TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb xdotool=xdotool \
+	import=imagemagick
+BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
+MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg
+WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm
+JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
+APP_BUILD ?= build/app
+# Debian's emscripten runs its JavaScript tools with the system's node,
+# whose modules live here.
+export NODE_PATH := /usr/share/nodejs
 
-.PHONY: run test bench build check-sanitize check-memcheck clean
+.PHONY: run test bench build web build-web check-sanitize check-memcheck check-web clean
 
 run: build
-	./build/app/fieldline
+	./$(APP_BUILD)/fieldline
 
 build:
-	scripts/install_packages.sh $(BUILD_PACKAGES)
-	cmake -S . -B build/app -DFIELDLINE_TESTS=OFF
-	cmake --build build/app -j $(JOBS)
+	scripts/require.sh $(BUILD_NEEDS)
+	cmake -S . -B $(APP_BUILD) -DFIELDLINE_TESTS=OFF
+	cmake --build $(APP_BUILD) -j $(JOBS)
 
 test:
-	scripts/install_packages.sh $(TEST_PACKAGES)
+	scripts/require.sh $(TEST_NEEDS)
 	cmake -S . -B build/test
 	cmake --build build/test -j $(JOBS)
 	cd build/test && ctest --output-on-failure -j $(JOBS)
 
 check-sanitize:
-	scripts/install_packages.sh $(TEST_PACKAGES)
+	scripts/require.sh $(TEST_NEEDS)
 	cmake -S . -B build/sanitize -DFIELDLINE_SANITIZE=ON
 	cmake --build build/sanitize -j $(JOBS) --target unit_tests
 	cd build/sanitize && ctest --output-on-failure -j $(JOBS) -L unit
 
 check-memcheck:
-	scripts/install_packages.sh $(TEST_PACKAGES) valgrind libc6-dbg
+	scripts/require.sh $(MEMCHECK_NEEDS)
 	cmake -S . -B build/test
 	cmake --build build/test -j $(JOBS) --target fieldline
 	scripts/memcheck.sh build/test/fieldline
 
 bench:
-	scripts/install_packages.sh $(BENCH_PACKAGES)
+	scripts/require.sh $(BENCH_NEEDS)
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF -DFIELDLINE_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	scripts/bench.sh build/bench
 
+web: build-web
+	node web/serve.mjs build/web 8000
+
+build-web:
+	scripts/require.sh $(WEB_NEEDS)
+	emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
+	cmake --build build/web -j $(JOBS)
+
+check-web: build-web
+	scripts/require.sh chromium=chromium
+	cd web && npm ci --no-audit --no-fund --loglevel=error
+	node web/browser_test.mjs build/web tests/pointer_cases.txt
+
 clean:
-	rm -rf build
+	rm -rf build web/node_modules

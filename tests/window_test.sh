@@ -44,12 +44,7 @@ running() { kill -0 "$program_pid" 2>/dev/null; }
 start_xvfb
 start_program "$program"
 
-# name | pointer | pixels that must be yellow | lit pixels, if exact
-pointer_cases=(
-  "line from the middle runs left|160 100|159,99 158,99 157,99 156,99 155,98|"
-  "line beside the positive source runs right|250 100|250,99 251,99 252,99 253,99 254,99|"
-  "pointer on a source: the markers alone|240 100||3"
-)
+mapfile -t pointer_cases < <(grep -v '^#' "$(dirname "$0")/pointer_cases.txt")
 for row in "${pointer_cases[@]}"; do
   IFS='|' read -r name pointer yellow count <<<"$row"
   # shellcheck disable=SC2086
