@@ -13,15 +13,31 @@ start_xvfb() {
   unset WAYLAND_DISPLAY
 }
 
-# Starts the program ($1, then any wrapper arguments before it) with its
-# standard output in $program_out, and waits for its window: $program_pid,
-# $window.
+# Starts the program ($1, then its arguments; or a launcher or wrapper
+# first) with its standard output in $program_out, and waits for its window:
+# $program_pid, $window.
 start_program() {
   program_out=$(mktemp)
   "$@" >"$program_out" &
   program_pid=$!
-  window=$(timeout "${WINDOW_TIMEOUT:-30}" xdotool search --sync --onlyvisible --pid "$program_pid" | head -n 1)
+  local deadline=$((SECONDS + ${WINDOW_TIMEOUT:-30}))
+  window=
+  while [ -z "$window" ] && [ "$SECONDS" -lt "$deadline" ] && kill -0 "$program_pid" 2>/dev/null; do
+    sleep 0.1
+    window=$(for pid in $(family "$program_pid"); do
+      xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true
+    done | head -n 1)
+  done
   [ -n "$window" ] || { echo "no window appeared" >&2; return 1; }
+}
+
+# The process $1 and every process under it: a launcher's program owns the window.
+family() {
+  local generation=$1
+  while [ -n "$generation" ]; do
+    echo "$generation"
+    generation=$(for pid in $generation; do pgrep -P "$pid" || true; done)
+  done
 }
 
 # Waits up to $1 seconds for the program to end; sets $program_status
@@ -44,10 +60,13 @@ picture() {
     awk '$1 || $2 || $3 { i = NR - 1; print i % 320, int(i / 320), $1, $2, $3 }'
 }
 
+# Stops everything started here, whatever state it is in.
 stop_session() {
-  [ -n "${program_pid:-}" ] && kill -9 "$program_pid" 2>/dev/null
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
-  [ -n "${program_out:-}" ] && rm -f "$program_out"
-  true
+  if [ -n "${program_pid:-}" ]; then
+    # shellcheck disable=SC2046  # one pid a word
+    kill -9 $(family "$program_pid") 2>/dev/null || true
+  fi
+  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  if [ -n "${program_out:-}" ]; then rm -f "$program_out"; fi
 }
 trap stop_session EXIT

@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # The program in a real X window under Xvfb: what it draws where the pointer
 # is, what input changes nothing, and the two ways to quit.
-# Usage: window_test.sh FIELDLINE SEND_CLOSE_REQUEST
+# Usage: window_test.sh [--launcher COMMAND] FIELDLINE SEND_CLOSE_REQUEST
+#   COMMAND runs FIELDLINE, e.g. scripts/wine_launcher.sh for a Windows build.
 set -euo pipefail
+launcher=()
+if [ "$1" = --launcher ]; then
+  launcher=("$2")
+  shift 2
+fi
 program=$1
 send_close_request=$2
 command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
@@ -40,9 +46,18 @@ picture_shows() {
 lit_pixels() { picture | wc -l; }
 point_at() { xdotool mousemove --window "$window" -- "$1" "$2"; sleep 0.3; }
 running() { kill -0 "$program_pid" 2>/dev/null; }
+wait_for_first_frame() {
+  local deadline=$((SECONDS + 20))
+  while [ -z "$(picture)" ] && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
+}
 
+# Xvfb starts the pointer at the picture's (160, 100), where the first case
+# points; a move there would then be no move at all, and Wine, for one, would
+# never tell the program where the pointer is. Start it elsewhere.
 start_xvfb
-start_program "$program"
+xdotool mousemove 1 1
+start_program "${launcher[@]}" "$program"
+wait_for_first_frame
 
 mapfile -t pointer_cases < <(grep -v '^#' "$(dirname "$0")/pointer_cases.txt")
 for row in "${pointer_cases[@]}"; do
@@ -79,7 +94,8 @@ check "Escape held: exit status 0" test "$program_status" -eq 0
 check "Escape held: nothing on standard output" test ! -s "$program_out"
 
 # So does the window's close request.
-start_program "$program"
+start_program "${launcher[@]}" "$program"
+wait_for_first_frame
 "$send_close_request" "$window"
 wait_for_program 10
 check "close request: exit status 0" test "$program_status" -eq 0
