@@ -4,9 +4,11 @@
 #   make test   build and run every test
 #   make bench  build and run the benchmarks
 #   make web    build the browser version into build/web/ and serve it
+#   make windows  cross-build the Windows zip in build/windows/
 #   make check-sanitize   the unit tests under AddressSanitizer and UBSan
 #   make check-memcheck   the program under valgrind in a real window
 #   make check-web        the browser version in headless Chromium
+#   make check-windows    the Windows zip's program under Wine
 # Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
 BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
 TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb xdotool=xdotool \
@@ -14,13 +16,18 @@ TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb x
 BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
 MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg
 WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm
+WINDOWS_NEEDS := cmake=cmake make=make pkg-config=pkg-config x86_64-w64-mingw32-g++=g++-mingw-w64-x86-64 \
+	dpkg-source=dpkg-dev zip=zip
+CHECK_WINDOWS_NEEDS := $(TEST_NEEDS) wine=wine wine64=wine64 unzip=unzip
+WINDOWS_ZIP := build/windows/fieldline-windows-x86_64.zip
 JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 APP_BUILD ?= build/app
 # Debian's emscripten runs its JavaScript tools with the system's node,
 # whose modules live here.
 export NODE_PATH := /usr/share/nodejs
 
-.PHONY: run test bench build web build-web check-sanitize check-memcheck check-web clean
+.PHONY: run test bench build web build-web windows check-sanitize check-memcheck check-web \
+	check-windows clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -66,6 +73,28 @@ check-web: build-web
 	scripts/require.sh chromium=chromium
 	cd web && npm ci --no-audit --no-fund --loglevel=error
 	node web/browser_test.mjs build/web tests/pointer_cases.txt
+
+# SDL 1.2 is cross-built from Debian's source once; the zip holds the
+# program, SDL.dll, a README and SDL's licence texts.
+windows:
+	scripts/require.sh $(WINDOWS_NEEDS)
+	scripts/windows_sdl.sh
+	PKG_CONFIG_LIBDIR=$(CURDIR)/build/windows/sdl/lib/pkgconfig cmake -S . -B build/windows/app \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
+	cmake --build build/windows/app -j $(JOBS)
+	rm -rf build/windows/fieldline $(WINDOWS_ZIP) && mkdir build/windows/fieldline
+	x86_64-w64-mingw32-strip -o build/windows/fieldline/fieldline.exe build/windows/app/fieldline.exe
+	cp build/windows/sdl/bin/SDL.dll build/windows/sdl/README-SDL.txt build/windows/sdl/COPYING-SDL.txt \
+	  build/windows/fieldline/
+	sed 's/$$/\r/' packaging/windows-README.txt >build/windows/fieldline/README.txt
+	cd build/windows && zip -q -r -X $(notdir $(WINDOWS_ZIP)) fieldline
+	@echo "made $(WINDOWS_ZIP)"
+
+check-windows: windows
+	scripts/require.sh $(CHECK_WINDOWS_NEEDS)
+	cmake -S . -B build/test
+	cmake --build build/test -j $(JOBS) --target send_close_request
+	scripts/check_windows.sh $(WINDOWS_ZIP) build/test/tests/send_close_request
 
 clean:
 	rm -rf build web/node_modules
