@@ -5,7 +5,7 @@
 #   make bench  build and run the benchmarks
 #   make web    build the browser version into build/web/ and serve it
 #   make windows  cross-build the Windows zip in build/windows/
-#   make check-sanitize   the unit tests under AddressSanitizer and UBSan
+#   make check-sanitize   the unit and exit-path tests under AddressSanitizer and UBSan
 #   make check-memcheck   the program under valgrind in a real window
 #   make check-web        the browser version in headless Chromium
 #   make check-windows    the Windows zip's program under Wine
@@ -46,7 +46,7 @@ test:
 check-sanitize:
 	scripts/require.sh $(TEST_NEEDS)
 	cmake -S . -B build/sanitize -DFIELDLINE_SANITIZE=ON
-	cmake --build build/sanitize -j $(JOBS) --target unit_tests
+	cmake --build build/sanitize -j $(JOBS) --target unit_tests fieldline sdl_interposer
 	cd build/sanitize && ctest --output-on-failure -j $(JOBS) -L unit
 
 check-memcheck:
