@@ -3,7 +3,8 @@
 // in order, to $INTERPOSE_LOG, and when asked makes SDL_Init or
 // SDL_SetVideoMode fail with a given text, makes the screen one that must be
 // locked, or makes the lock fail. A suffix in the log marks a call made at
-// the wrong moment (an update while locked, a lock after drawing).
+// the wrong moment (an update while locked, a lock after drawing). Calls that
+// SDL makes to itself (the classic SDL locks its own surfaces) pass through.
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +22,15 @@ template <typename F> F real(const char *name)
 {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
+
+// True when the code at `caller` lies in the same library as `function`.
+bool same_library(void *caller, void *function)
+{
+    Dl_info a, b;
+    return dladdr(caller, &a) != 0 && dladdr(function, &b) != 0 && a.dli_fbase == b.dli_fbase;
+}
+#define FROM_SDL(function)                                                                         \
+    same_library(__builtin_return_address(0), reinterpret_cast<void *>(function))
 
 const char *asked(const char *name)
 {
@@ -40,8 +50,8 @@ void log_call(const char *name, const char *suffix = "")
 // Whether the frame's drawing has reached the surface: the first marker lit.
 bool drawn(SDL_Surface *s)
 {
-    const Uint8 *pixel = static_cast<const Uint8 *>(s->pixels) + 100 * s->pitch +
-                         240 * s->format->BytesPerPixel;
+    const Uint8 *pixel =
+        static_cast<const Uint8 *>(s->pixels) + 100 * s->pitch + 240 * s->format->BytesPerPixel;
     return pixel[0] != 0 || pixel[1] != 0 || pixel[2] != 0;
 }
 } // namespace
@@ -73,29 +83,38 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
 
 int SDL_LockSurface(SDL_Surface *surface)
 {
+    static const auto lock = real<int (*)(SDL_Surface *)>("SDL_LockSurface");
+    if (FROM_SDL(lock))
+        return lock(surface);
     log_call("SDL_LockSurface", drawn(surface) ? "-after-drawing" : "");
     if (asked("INTERPOSE_LOCK_FAILS"))
         return -1;
     ++lock_depth;
-    return real<int (*)(SDL_Surface *)>("SDL_LockSurface")(surface);
+    return lock(surface);
 }
 
 void SDL_UnlockSurface(SDL_Surface *surface)
 {
+    static const auto unlock = real<void (*)(SDL_Surface *)>("SDL_UnlockSurface");
+    if (FROM_SDL(unlock))
+        return unlock(surface);
     log_call("SDL_UnlockSurface", drawn(surface) ? "" : "-before-drawing");
     --lock_depth;
-    real<void (*)(SDL_Surface *)>("SDL_UnlockSurface")(surface);
+    unlock(surface);
 }
 
 void SDL_UpdateRect(SDL_Surface *surface, Sint32 x, Sint32 y, Uint32 w, Uint32 h)
 {
+    static const auto update =
+        real<void (*)(SDL_Surface *, Sint32, Sint32, Uint32, Uint32)>("SDL_UpdateRect");
+    if (FROM_SDL(update))
+        return update(surface, x, y, w, h);
     log_call("SDL_UpdateRect", lock_depth > 0 ? "-while-locked" : "");
     // SDL's own present sees the surface as SDL made it.
     const Uint32 flags = surface->flags;
     if (surface == screen_surface)
         surface->flags &= ~MUST_LOCK_FLAG;
-    real<void (*)(SDL_Surface *, Sint32, Sint32, Uint32, Uint32)>("SDL_UpdateRect")(surface, x, y, w,
-                                                                                  h);
+    update(surface, x, y, w, h);
     surface->flags = flags;
 }
 
