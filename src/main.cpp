@@ -14,6 +14,8 @@
 #include <cstring>
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "field.hpp"
 #include "raster.hpp"
@@ -38,18 +40,53 @@ static const Uint8 *get_key_state()
 static void yield_to_browser() {}
 #endif
 
-// With no display, SDL 1.2 on top of SDL2 quietly falls back to an
-// invisible 'offscreen' or 'dummy' video driver and reports success. Unless
-// the user asked for a driver by name, that is a failed start.
-static bool fell_back_to_invisible_driver()
+// A driver the user named in SDL_VIDEODRIVER is used, whatever it is.
+static bool driver_named()
 {
     const char *requested = std::getenv("SDL_VIDEODRIVER");
-    if (requested != nullptr && requested[0] != '\0')
-        return false;
+    return requested != nullptr && requested[0] != '\0';
+}
+
+// With no display, SDL quietly falls back to a driver that opens no window
+// and reports success: SDL 1.2 on top of SDL2 to an invisible 'offscreen'
+// or 'dummy' one, the classic SDL 1.2 to one that draws the picture as text
+// in the terminal. Unless the user named it, that is a failed start.
+static bool fell_back_to_no_display()
+{
     char name[32];
     if (SDL_VideoDriverName(name, sizeof name) == nullptr)
         return false;
-    return std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0;
+    static const char *const fallbacks[] = {"offscreen", "dummy", "caca", "aalib"};
+    for (const char *fallback : fallbacks)
+        if (std::strcmp(name, fallback) == 0)
+            return true;
+    return false;
+}
+
+// The text-mode drivers write their terminal set-up to standard output in
+// SDL_Init and their tear-down in SDL_Quit, but the program's standard output
+// holds its one line at most: around those calls it points at /dev/null.
+// Returns the real standard output, to give back; -1 where there is no
+// /dev/null (nor a text-mode driver: Windows).
+static int hide_stdout()
+{
+    std::fflush(stdout);
+    const int null_output = open("/dev/null", O_WRONLY);
+    if (null_output < 0)
+        return -1;
+    const int saved = dup(STDOUT_FILENO);
+    dup2(null_output, STDOUT_FILENO);
+    close(null_output);
+    return saved;
+}
+
+static void restore_stdout(int saved)
+{
+    if (saved < 0)
+        return;
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
 }
 
 int main(int argc, char *argv[])
@@ -61,11 +98,18 @@ int main(int argc, char *argv[])
     // Installed first, so that every exit() below still shuts SDL down.
     std::atexit(SDL_Quit);
 
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+    const bool named = driver_named();
+    int real_stdout = named ? -1 : hide_stdout();
+    const int init_result = SDL_Init(SDL_INIT_VIDEO);
+    restore_stdout(real_stdout);
+    if (init_result < 0) {
         std::printf("Couldn't initialize SDL: %s\n", SDL_GetError());
         std::exit(1);
     }
-    if (fell_back_to_invisible_driver()) {
+    if (!named && fell_back_to_no_display()) {
+        real_stdout = hide_stdout();
+        SDL_Quit();
+        restore_stdout(real_stdout);
         std::printf("Couldn't initialize SDL: no display available\n");
         std::exit(1);
     }
