@@ -10,6 +10,7 @@
 #   make check-web        the browser version in headless Chromium
 #   make check-windows    the Windows zip's program under Wine
 #   make check-classic-sdl  the tests on a build against the classic SDL 1.2.15
+#   make check-big-endian   the unit tests on s390x under qemu-user
 # Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
 BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
 TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb xdotool=xdotool \
@@ -20,6 +21,8 @@ WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm
 WINDOWS_NEEDS := cmake=cmake make=make pkg-config=pkg-config x86_64-w64-mingw32-g++=g++-mingw-w64-x86-64 \
 	dpkg-source=dpkg-dev zip=zip
 CLASSIC_SDL_NEEDS := $(TEST_NEEDS) apt-get=apt dpkg-architecture=dpkg-dev
+BIG_ENDIAN_NEEDS := cmake=cmake make=make pkg-config=pkg-config s390x-linux-gnu-g++=g++-s390x-linux-gnu \
+	qemu-s390x=qemu-user mmdebstrap=mmdebstrap
 CHECK_WINDOWS_NEEDS := $(TEST_NEEDS) wine=wine wine64=wine64 unzip=unzip
 WINDOWS_ZIP := build/windows/fieldline-windows-x86_64.zip
 JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
@@ -29,7 +32,7 @@ APP_BUILD ?= build/app
 export NODE_PATH := /usr/share/nodejs
 
 .PHONY: run test bench build web build-web windows check-sanitize check-memcheck check-web \
-	check-windows check-classic-sdl clean
+	check-windows check-classic-sdl check-big-endian clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -101,6 +104,10 @@ check-windows: windows
 check-classic-sdl:
 	scripts/require.sh $(CLASSIC_SDL_NEEDS)
 	scripts/check_classic_sdl.sh
+
+check-big-endian:
+	scripts/require.sh $(BIG_ENDIAN_NEEDS)
+	scripts/check_big_endian.sh
 
 clean:
 	rm -rf build web/node_modules
