@@ -11,6 +11,7 @@
 #   make check-windows    the Windows zip's program under Wine
 #   make check-classic-sdl  the tests on a build against the classic SDL 1.2.15
 #   make check-big-endian   the unit tests on s390x under qemu-user
+#   make check-wayland      the window test under weston, with no X display
 # Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
 BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
 TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb xdotool=xdotool \
@@ -32,7 +33,7 @@ APP_BUILD ?= build/app
 export NODE_PATH := /usr/share/nodejs
 
 .PHONY: run test bench build web build-web windows check-sanitize check-memcheck check-web \
-	check-windows check-classic-sdl check-big-endian clean
+	check-windows check-classic-sdl check-big-endian check-wayland clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -108,6 +109,12 @@ check-classic-sdl:
 check-big-endian:
 	scripts/require.sh $(BIG_ENDIAN_NEEDS)
 	scripts/check_big_endian.sh
+
+check-wayland:
+	scripts/require.sh $(TEST_NEEDS) weston=weston
+	cmake -S . -B build/test
+	cmake --build build/test -j $(JOBS) --target fieldline send_close_request
+	tests/window_test.sh --wayland build/test/fieldline build/test/tests/send_close_request
 
 clean:
 	rm -rf build web/node_modules

@@ -1,6 +1,7 @@
 # shellcheck shell=bash disable=SC2034  # sets variables for the script that sources it
-# Sourced by the window test and the scripts: a private Xvfb display, the program
-# in it, and its picture as text. Everything started here is stopped on exit.
+# Sourced by the window test and the scripts: a private Xvfb display (with,
+# on request, a Wayland compositor in it), the program in it, and its picture
+# as text. Everything started here is stopped on exit.
 
 # Starts Xvfb on a free display and points DISPLAY at it.
 start_xvfb() {
@@ -13,11 +14,54 @@ start_xvfb() {
   unset WAYLAND_DISPLAY
 }
 
+# Starts weston in the Xvfb display, on its X11 backend, with a socket and
+# runtime folder of its own; programs started after it talk Wayland to it,
+# with DISPLAY unset. (Not the headless backend: it has no input seat, and
+# SDL2 2.26 crashes in SDL_Init without one.) Its window leaves the bottom of
+# the screen free, for the pointer to come in from.
+start_weston() {
+  weston_runtime=$(mktemp -d)
+  XDG_RUNTIME_DIR=$weston_runtime weston --backend=x11-backend.so --use-pixman \
+    --socket=wayland-fieldline --width=640 --height=400 --idle-time=0 >/dev/null 2>&1 &
+  weston_pid=$!
+  local deadline=$((SECONDS + 20))
+  weston_window=
+  while [ -z "$weston_window" ] && [ "$SECONDS" -lt "$deadline" ]; do
+    sleep 0.1
+    [ -S "$weston_runtime/wayland-fieldline" ] &&
+      weston_window=$(xdotool search --classname '^weston' 2>/dev/null | head -n 1)
+  done
+  [ -n "$weston_window" ] || { echo "weston did not start" >&2; return 1; }
+  export XDG_RUNTIME_DIR=$weston_runtime WAYLAND_DISPLAY=wayland-fieldline
+  # Weston draws the client's pointer cursor into its output, over the
+  # picture: give clients a cursor theme whose arrow is one transparent pixel.
+  mkdir -p "$weston_runtime/icons/invisible/cursors"
+  # An Xcursor file: header, one table entry, one 1 x 1 transparent image of nominal size 24.
+  printf '%b' 'Xcur\x10\x00\x00\x00\x00\x00\x01\x00\x01\x00\x00\x00' \
+    '\x02\x00\xfd\xff\x18\x00\x00\x00\x1c\x00\x00\x00' \
+    '\x24\x00\x00\x00\x02\x00\xfd\xff\x18\x00\x00\x00\x01\x00\x00\x00' \
+    '\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' \
+    '\x00\x00\x00\x00' >"$weston_runtime/icons/invisible/cursors/left_ptr"
+  export XCURSOR_PATH=$weston_runtime/icons XCURSOR_THEME=invisible XCURSOR_SIZE=24
+  # The desktop shell draws its panel after the window appears.
+  sleep 1
+}
+
 # Starts the program ($1, then its arguments; or a launcher or wrapper
 # first) with its standard output in $program_out, and waits for its window:
-# $program_pid, $window.
+# $program_pid, $window. Under weston the window is weston's, and
+# $picture_x, $picture_y say where in it the program's picture is.
 start_program() {
   program_out=$(mktemp)
+  picture_x=0
+  picture_y=0
+  if [ -n "${weston_window:-}" ]; then
+    env -u DISPLAY "$@" >"$program_out" &
+    program_pid=$!
+    window=$weston_window
+    locate_picture
+    return
+  fi
   "$@" >"$program_out" &
   program_pid=$!
   local deadline=$((SECONDS + ${WINDOW_TIMEOUT:-30}))
@@ -54,10 +98,40 @@ wait_for_program() {
   fi
 }
 
-# Prints the window's non-black pixels, one "x y red green blue" line each.
+# Under weston: finds the picture in weston's output by its two markers at
+# (240, 100) and (240, 66), which no line covers from the picture's corner
+# (the shell places the window anywhere), within the window timeout.
+locate_picture() {
+  local deadline=$((SECONDS + ${WINDOW_TIMEOUT:-30})) found=
+  while [ -z "$found" ] && [ "$SECONDS" -lt "$deadline" ] && kill -0 "$program_pid" 2>/dev/null; do
+    sleep 0.2
+    found=$(import -window "$window" -depth 8 rgb:- | od -An -v -tu1 -w3 |
+      awk -v width="$(xwininfo -id "$window" | awk '/Width:/ { print $2 }')" '
+        $1 == 255 && $2 == 255 && $3 == 255 { i = NR - 1; white[i % width "," int(i / width)] }
+        END { for (p in white) { split(p, xy, ",")
+                if ((xy[1] "," xy[2] - 34) in white) {
+                  print xy[1] - 240, xy[2] - 100; exit } } }')
+  done
+  [ -n "$found" ] || { echo "no picture appeared" >&2; return 1; }
+  read -r picture_x picture_y <<<"$found"
+  # Weston's X11 backend moves its pointer by the X pointer's steps, and
+  # takes the X pointer's place only when it enters weston's window: enter
+  # it from the screen below it.
+  xdotool mousemove 5 470
+  sleep 0.2
+  xdotool mousemove --window "$window" 3 3
+  sleep 0.2
+}
+
+# Moves the pointer to ($1, $2) of the picture.
+move_pointer() {
+  xdotool mousemove --window "$window" -- $(($1 + picture_x)) $(($2 + picture_y))
+}
+
+# Prints the picture's non-black pixels, one "x y red green blue" line each.
 picture() {
-  import -window "$window" -depth 8 rgb:- | od -An -v -tu1 -w3 |
-    awk '$1 || $2 || $3 { i = NR - 1; print i % 320, int(i / 320), $1, $2, $3 }'
+  import -window "$window" -crop "320x200+$picture_x+$picture_y" -depth 8 rgb:- |
+    od -An -v -tu1 -w3 | awk '$1 || $2 || $3 { i = NR - 1; print i % 320, int(i / 320), $1, $2, $3 }'
 }
 
 # Stops everything started here, whatever state it is in.
@@ -66,6 +140,8 @@ stop_session() {
     # shellcheck disable=SC2046  # one pid a word
     kill -9 $(family "$program_pid") 2>/dev/null || true
   fi
+  if [ -n "${weston_pid:-}" ]; then kill "$weston_pid" 2>/dev/null || true; fi
+  if [ -n "${weston_runtime:-}" ]; then rm -rf "$weston_runtime"; fi
   if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   if [ -n "${program_out:-}" ]; then rm -f "$program_out"; fi
 }

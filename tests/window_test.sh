@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # The program in a real X window under Xvfb: what it draws where the pointer
 # is, what input changes nothing, and the two ways to quit.
-# Usage: window_test.sh [--launcher COMMAND] FIELDLINE SEND_CLOSE_REQUEST
-#   COMMAND runs FIELDLINE, e.g. scripts/wine_launcher.sh for a Windows build.
+# Usage: window_test.sh [--launcher COMMAND] [--wayland] FIELDLINE SEND_CLOSE_REQUEST
+#   COMMAND runs FIELDLINE, e.g. scripts/wine_launcher.sh for a Windows build;
+#   --wayland runs it under weston, which asks it to quit by SIGTERM instead.
 set -euo pipefail
 launcher=()
-if [ "$1" = --launcher ]; then
-  launcher=("$2")
-  shift 2
-fi
+wayland=
+while [ "${1:-}" = --launcher ] || [ "${1:-}" = --wayland ]; do
+  if [ "$1" = --launcher ]; then
+    launcher=("$2")
+    shift
+  else
+    wayland=1
+  fi
+  shift
+done
 program=$1
 send_close_request=$2
 command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
@@ -44,7 +51,7 @@ picture_shows() {
     }' <<<"$shot"
 }
 lit_pixels() { picture | wc -l; }
-point_at() { xdotool mousemove --window "$window" -- "$1" "$2"; sleep 0.3; }
+point_at() { move_pointer "$1" "$2"; sleep 0.3; }
 running() { kill -0 "$program_pid" 2>/dev/null; }
 wait_for_first_frame() {
   local deadline=$((SECONDS + 20))
@@ -56,8 +63,12 @@ wait_for_first_frame() {
 # never tell the program where the pointer is. Start it elsewhere.
 start_xvfb
 xdotool mousemove 1 1
+[ -z "$wayland" ] || start_weston
 start_program "${launcher[@]}" "$program"
 wait_for_first_frame
+if [ -n "$wayland" ]; then
+  check "SDL chose Wayland" grep -q libwayland-client "/proc/$program_pid/maps"
+fi
 
 mapfile -t pointer_cases < <(grep -v '^#' "$(dirname "$0")/pointer_cases.txt")
 for row in "${pointer_cases[@]}"; do
@@ -93,13 +104,20 @@ xdotool keyup Escape
 check "Escape held: exit status 0" test "$program_status" -eq 0
 check "Escape held: nothing on standard output" test ! -s "$program_out"
 
-# So does the window's close request.
+# So does the window's close request; under weston, whose window is the
+# compositor's own, the quit event comes from SIGTERM.
 start_program "${launcher[@]}" "$program"
 wait_for_first_frame
-"$send_close_request" "$window"
+if [ -n "$wayland" ]; then
+  kill -TERM "$program_pid"
+  quit=SIGTERM
+else
+  "$send_close_request" "$window"
+  quit="close request"
+fi
 wait_for_program 10
-check "close request: exit status 0" test "$program_status" -eq 0
-check "close request: nothing on standard output" test ! -s "$program_out"
+check "$quit: exit status 0" test "$program_status" -eq 0
+check "$quit: nothing on standard output" test ! -s "$program_out"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
