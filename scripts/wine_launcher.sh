@@ -10,7 +10,12 @@ folder=$(cd "$(dirname "$exe")" && pwd)
 # hang offline); a missing DLL opens a modal box and hangs too, hence the timeout.
 export WINEPREFIX=${WINEPREFIX:-$folder/../wine}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -d "$WINEPREFIX" ]; then timeout 300 wine wineboot --init >/dev/null 2>&1; fi
+# A new prefix is set up first, on its own: its set-up may report failures
+# (no 32-bit Wine here) that do not concern a 64-bit program.
+if [ ! -d "$WINEPREFIX" ]; then
+  timeout 300 wine wineboot --init >/dev/null 2>&1 || true
+  timeout 60 wineserver -w || true
+fi
 
 rm -f "$folder/stdout.txt" "$folder/stderr.txt"
 status=0
