@@ -5,6 +5,7 @@
 #   make bench  build and run the benchmarks
 #   make web    build the browser version into build/web/ and serve it
 #   make windows  cross-build the Windows zip in build/windows/
+#   make package  build the Debian package in build/package/
 #   make check-sanitize   the unit and exit-path tests under AddressSanitizer and UBSan
 #   make check-memcheck   the program under valgrind in a real window
 #   make check-web        the browser version in headless Chromium
@@ -12,6 +13,7 @@
 #   make check-classic-sdl  the tests on a build against the classic SDL 1.2.15
 #   make check-big-endian   the unit tests on s390x under qemu-user
 #   make check-wayland      the window test under weston, with no X display
+#   make check-package      lint the package, install it, window-test it, remove it
 # Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
 BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
 TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb xdotool=xdotool \
@@ -24,6 +26,9 @@ WINDOWS_NEEDS := cmake=cmake make=make pkg-config=pkg-config x86_64-w64-mingw32-
 CLASSIC_SDL_NEEDS := $(TEST_NEEDS) apt-get=apt dpkg-architecture=dpkg-dev
 BIG_ENDIAN_NEEDS := cmake=cmake make=make pkg-config=pkg-config s390x-linux-gnu-g++=g++-s390x-linux-gnu \
 	qemu-s390x=qemu-user mmdebstrap=mmdebstrap
+PACKAGE_NEEDS := $(BUILD_NEEDS) dpkg-shlibdeps=dpkg-dev gzip=gzip
+CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=mandoc \
+	desktop-file-validate=desktop-file-utils
 CHECK_WINDOWS_NEEDS := $(TEST_NEEDS) wine=wine wine64=wine64 unzip=unzip
 WINDOWS_ZIP := build/windows/fieldline-windows-x86_64.zip
 JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
@@ -33,7 +38,7 @@ APP_BUILD ?= build/app
 export NODE_PATH := /usr/share/nodejs
 
 .PHONY: run test bench build web build-web windows check-sanitize check-memcheck check-web \
-	check-windows check-classic-sdl check-big-endian check-wayland clean
+	check-windows check-classic-sdl check-big-endian check-wayland package check-package clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -115,6 +120,19 @@ check-wayland:
 	cmake -S . -B build/test
 	cmake --build build/test -j $(JOBS) --target fieldline send_close_request
 	tests/window_test.sh --wayland build/test/fieldline build/test/tests/send_close_request
+
+package:
+	scripts/require.sh $(PACKAGE_NEEDS)
+	cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
+	cmake --build build/package -j $(JOBS)
+	cd build/package && cpack
+	@echo "made $$(ls build/package/fieldline_*.deb)"
+
+check-package: package
+	scripts/require.sh $(CHECK_PACKAGE_NEEDS)
+	cmake -S . -B build/test
+	cmake --build build/test -j $(JOBS) --target send_close_request
+	scripts/check_package.sh build/package/fieldline_*.deb build/test/tests/send_close_request
 
 clean:
 	rm -rf build web/node_modules

@@ -1,0 +1,39 @@
+# How fieldline installs on Linux, and the Debian package made from that
+# (make package): the program, its manual page, its menu entry and icon.
+include(GNUInstallDirs)
+
+# Debian keeps manual pages and changelogs gzipped, without a timestamp.
+foreach(file fieldline.1 changelog)
+  add_custom_command(OUTPUT ${file}.gz
+    COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/packaging/${file} > ${file}.gz
+    DEPENDS packaging/${file})
+endforeach()
+add_custom_target(gzipped_documents ALL DEPENDS fieldline.1.gz changelog.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fieldline.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES packaging/fieldline.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 48 256)
+  install(FILES packaging/icons/${size}.png RENAME fieldline.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES packaging/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME fieldline)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "fieldline developers <fieldline@users.noreply.github.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "draws the field line that starts at the mouse pointer")
+# The synopsis above comes first; CPack indents these lines.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "fieldline shows the field of three point sources in a 320 by 200 window,
+one of strength +1 and two of strength -1, and draws in yellow the field
+line that starts wherever the mouse pointer is: 200 steps of one pixel
+along the combined field, redrawn as fast as the machine allows.")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Depends comes from dpkg-shlibdeps: SDL 1.2's symbols file lets either the
+# classic library or the compat one satisfy it.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
