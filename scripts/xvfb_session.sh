@@ -5,7 +5,7 @@
 
 # Starts Xvfb on a free display and points DISPLAY at it.
 start_xvfb() {
-  coproc XVFB { exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 640x480x24 2>/dev/null; }
+  coproc XVFB { exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 1024x768x24 2>/dev/null; }
   xvfb_pid=$XVFB_PID
   local number
   # Xvfb dies if its -displayfd pipe closes before it has written the line.
@@ -117,7 +117,7 @@ locate_picture() {
   # Weston's X11 backend moves its pointer by the X pointer's steps, and
   # takes the X pointer's place only when it enters weston's window: enter
   # it from the screen below it.
-  xdotool mousemove 5 470
+  xdotool mousemove 5 700
   sleep 0.2
   xdotool mousemove --window "$window" 3 3
   sleep 0.2

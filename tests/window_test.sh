@@ -97,6 +97,15 @@ xdotool key a space Return Tab F1 && xdotool click 1 && xdotool click 3 && sleep
 check "other keys and clicks: still running" running
 check "other keys and clicks: same picture" test "$(picture)" = "$before"
 
+# sdl12-compat (SDL 1.2 on SDL2) enlarges the window on request; the picture
+# from (160, 100), whole, is kept to compare with the enlarged one below.
+scaling=
+if [ -z "$wayland" ] && grep -q libSDL2 "/proc/$program_pid/maps"; then
+  scaling=1
+  at_160_100=$(mktemp)
+  import -window "$window" -depth 8 rgb:- >"$at_160_100"
+fi
+
 # Escape held ends the program cleanly and silently.
 xdotool keydown Escape
 wait_for_program 10
@@ -118,6 +127,20 @@ fi
 wait_for_program 10
 check "$quit: exit status 0" test "$program_status" -eq 0
 check "$quit: nothing on standard output" test ! -s "$program_out"
+
+# Three times enlarged with sharp pixels, the window shows the same picture,
+# and pointer positions map back: window point (480, 300) is (160, 100).
+if [ -n "$scaling" ]; then
+  start_program env SDL12COMPAT_WINDOW_SCALING=3 SDL12COMPAT_SCALE_METHOD=nearest "$program"
+  wait_for_first_frame
+  xdotool mousemove --window "$window" 10 10 && sleep 0.2
+  xdotool mousemove --window "$window" 480 300 && sleep 0.3
+  enlarged() { convert -size 320x200 -depth 8 "rgb:$at_160_100" -scale 300% -depth 8 rgb:-; }
+  check "x3: the x1 picture enlarged" cmp -s <(import -window "$window" -depth 8 rgb:-) <(enlarged)
+  rm -f "$at_160_100"
+  kill -TERM "$program_pid"
+  wait_for_program 10
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
