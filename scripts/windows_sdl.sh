@@ -45,5 +45,6 @@ cp README-SDL.txt "$prefix/README-SDL.txt"
 cp COPYING "$prefix/COPYING-SDL.txt"
 # A program links SDLmain (whose WinMain calls the program's renamed main)
 # and is a GUI program; the stock file says so for static linking only.
+# shellcheck disable=SC2016  # ${libdir} is pkg-config's, not the shell's
 sed -i 's/^Libs: .*/Libs: -L${libdir} -lmingw32 -lSDLmain -lSDL -mwindows/' \
   "$prefix/lib/pkgconfig/sdl.pc"

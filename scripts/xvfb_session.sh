@@ -139,6 +139,8 @@ stop_session() {
   if [ -n "${program_pid:-}" ]; then
     # shellcheck disable=SC2046  # one pid a word
     kill -9 $(family "$program_pid") 2>/dev/null || true
+    # Reaped here, the killed program is not reported as "Killed".
+    wait "$program_pid" 2>/dev/null || true
   fi
   if [ -n "${weston_pid:-}" ]; then kill "$weston_pid" 2>/dev/null || true; fi
   if [ -n "${weston_runtime:-}" ]; then rm -rf "$weston_runtime"; fi
