@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 sysroot=$PWD/build/big-endian/sysroot
 if [ ! -f "$sysroot/usr/lib/s390x-linux-gnu/pkgconfig/sdl.pc" ]; then
-  rm -rf "$sysroot"
+  rm -rf "$sysroot" && mkdir -p "$(dirname "$sysroot")"
   echo "Extracting an s390x sysroot (SDL 1.2, GoogleTest, their libraries) into $sysroot"
   mmdebstrap --quiet --variant=extract --arch=s390x \
     --include=libc6,libstdc++6,libgcc-s1,libsdl1.2-dev,libgtest-dev \
