@@ -21,24 +21,20 @@ TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb x
 BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
 MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg
 WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm
-WINDOWS_NEEDS := cmake=cmake make=make pkg-config=pkg-config x86_64-w64-mingw32-g++=g++-mingw-w64-x86-64 \
-	dpkg-source=dpkg-dev zip=zip
 CLASSIC_SDL_NEEDS := $(TEST_NEEDS) apt-get=apt dpkg-architecture=dpkg-dev
 BIG_ENDIAN_NEEDS := cmake=cmake make=make pkg-config=pkg-config s390x-linux-gnu-g++=g++-s390x-linux-gnu \
 	qemu-s390x=qemu-user mmdebstrap=mmdebstrap
 PACKAGE_NEEDS := $(BUILD_NEEDS) dpkg-shlibdeps=dpkg-dev gzip=gzip
 CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=mandoc \
 	desktop-file-validate=desktop-file-utils
-CHECK_WINDOWS_NEEDS := $(TEST_NEEDS) wine=wine wine64=wine64 unzip=unzip
-WINDOWS_ZIP := build/windows/fieldline-windows-x86_64.zip
 JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 APP_BUILD ?= build/app
 # Debian's emscripten runs its JavaScript tools with the system's node,
 # whose modules live here.
 export NODE_PATH := /usr/share/nodejs
 
-.PHONY: run test bench build web build-web windows check-sanitize check-memcheck check-web \
-	check-windows check-classic-sdl check-big-endian check-wayland package check-package clean
+.PHONY: run test bench build web build-web check-sanitize check-memcheck check-web \
+	check-classic-sdl check-big-endian check-wayland package check-package clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -85,28 +81,6 @@ check-web: build-web
 	cd web && npm ci --no-audit --no-fund --loglevel=error
 	node web/browser_test.mjs build/web tests/pointer_cases.txt
 
-# SDL 1.2 is cross-built from Debian's source once; the zip holds the
-# program, SDL.dll, a README and SDL's licence texts.
-windows:
-	scripts/require.sh $(WINDOWS_NEEDS)
-	scripts/windows_sdl.sh
-	PKG_CONFIG_LIBDIR=$(CURDIR)/build/windows/sdl/lib/pkgconfig cmake -S . -B build/windows/app \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
-	cmake --build build/windows/app -j $(JOBS)
-	rm -rf build/windows/fieldline $(WINDOWS_ZIP) && mkdir build/windows/fieldline
-	x86_64-w64-mingw32-strip -o build/windows/fieldline/fieldline.exe build/windows/app/fieldline.exe
-	cp build/windows/sdl/bin/SDL.dll build/windows/sdl/README-SDL.txt build/windows/sdl/COPYING-SDL.txt \
-	  build/windows/fieldline/
-	sed 's/$$/\r/' packaging/windows-README.txt >build/windows/fieldline/README.txt
-	cd build/windows && zip -q -r -X $(notdir $(WINDOWS_ZIP)) fieldline
-	@echo "made $(WINDOWS_ZIP)"
-
-check-windows: windows
-	scripts/require.sh $(CHECK_WINDOWS_NEEDS)
-	cmake -S . -B build/test
-	cmake --build build/test -j $(JOBS) --target send_close_request
-	scripts/check_windows.sh $(WINDOWS_ZIP) build/test/tests/send_close_request
-
 check-classic-sdl:
 	scripts/require.sh $(CLASSIC_SDL_NEEDS)
 	scripts/check_classic_sdl.sh
@@ -136,3 +110,6 @@ check-package: package
 
 clean:
 	rm -rf build web/node_modules
+
+# Each platform's targets, from its own folder.
+include platforms/windows/windows.mk

@@ -2,7 +2,7 @@
 # The program in a real X window under Xvfb: what it draws where the pointer
 # is, what input changes nothing, and the two ways to quit.
 # Usage: window_test.sh [--launcher COMMAND] [--wayland] FIELDLINE SEND_CLOSE_REQUEST
-#   COMMAND runs FIELDLINE, e.g. scripts/wine_launcher.sh for a Windows build;
+#   COMMAND runs FIELDLINE, e.g. platforms/windows/wine_launcher.sh for a Windows build;
 #   --wayland runs it under weston, which asks it to quit by SIGTERM instead.
 set -euo pipefail
 launcher=()

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds SDL 1.2 for 64-bit Windows from Debian's source package, once:
 # SDL.dll, its import library, SDLmain and headers under build/windows/sdl/.
-# Usage: scripts/windows_sdl.sh   (run by make windows; as root it adds the
+# Usage: platforms/windows/build_sdl.sh   (run by make windows; as root it adds the
 # deb-src entry that apt-get source needs, if there is none)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 prefix=$PWD/build/windows/sdl
 [ -f "$prefix/lib/pkgconfig/sdl.pc" ] && exit 0
 

@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine as if it were a Linux one: its exit
 # status, and its standard output on standard output (SDL's Windows entry
 # glue writes it to stdout.txt beside the exe). Used by make check-windows.
-# Usage: scripts/wine_launcher.sh PROGRAM.exe [ARGUMENTS...]
+# Usage: platforms/windows/wine_launcher.sh PROGRAM.exe [ARGUMENTS...]
 set -euo pipefail
 exe=$1
 folder=$(cd "$(dirname "$exe")" && pwd)

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The Windows zip's fieldline.exe under Wine in Xvfb, unpacked as a user would:
 # a failed start, then the window test.
-# Usage: scripts/check_windows.sh ZIP SEND_CLOSE_REQUEST
+# Usage: platforms/windows/check.sh ZIP SEND_CLOSE_REQUEST
 set -euo pipefail
 zip=$(realpath "$1")
 send_close_request=$(realpath "$2")
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 unpacked=$(mktemp -d)
 export WINEPREFIX=$PWD/build/windows/wine
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$unpacked"' EXIT
@@ -13,7 +13,7 @@ unzip -q "$zip" -d "$unpacked"
 exe=$unpacked/fieldline/fieldline.exe
 
 status=0
-out=$(SDL_VIDEODRIVER=no-such-driver WINE_TIMEOUT=120 scripts/wine_launcher.sh "$exe") || status=$?
+out=$(SDL_VIDEODRIVER=no-such-driver WINE_TIMEOUT=120 platforms/windows/wine_launcher.sh "$exe") || status=$?
 if [ "$status" -ne 1 ] || [ "$(printf '%s\n' "$out" | wc -l)" -ne 1 ] ||
   [[ $out != "Couldn't initialize SDL: "* ]]; then
   echo "FAIL: unknown video driver: status $status, output '$out'"
@@ -24,4 +24,4 @@ echo "unknown video driver: one line, status 1: $out"
 # started without: stop it, so the window test's Wine starts afresh in Xvfb.
 wineserver -k 2>/dev/null || true
 
-tests/window_test.sh --launcher scripts/wine_launcher.sh "$exe" "$send_close_request"
+tests/window_test.sh --launcher platforms/windows/wine_launcher.sh "$exe" "$send_close_request"

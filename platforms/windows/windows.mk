@@ -1,0 +1,33 @@
+# Windows (x86-64): the zip, cross-built with MinGW-w64 against SDL 1.2.15
+# built from Debian's source, and its check under Wine. Included by the Makefile.
+#   make windows        build/windows/fieldline-windows-x86_64.zip
+#   make check-windows  the zip's program under Wine, window test included
+WINDOWS := platforms/windows
+WINDOWS_NEEDS := cmake=cmake make=make pkg-config=pkg-config x86_64-w64-mingw32-g++=g++-mingw-w64-x86-64 \
+	dpkg-source=dpkg-dev zip=zip
+CHECK_WINDOWS_NEEDS := $(TEST_NEEDS) wine=wine wine64=wine64 unzip=unzip
+WINDOWS_ZIP := build/windows/fieldline-windows-x86_64.zip
+
+.PHONY: windows check-windows
+
+# SDL 1.2 is cross-built from Debian's source once; the zip holds the
+# program, SDL.dll, a README and SDL's licence texts.
+windows:
+	scripts/require.sh $(WINDOWS_NEEDS)
+	$(WINDOWS)/build_sdl.sh
+	PKG_CONFIG_LIBDIR=$(CURDIR)/build/windows/sdl/lib/pkgconfig cmake -S . -B build/windows/app \
+	  -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS)/toolchain.cmake -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
+	cmake --build build/windows/app -j $(JOBS)
+	rm -rf build/windows/fieldline $(WINDOWS_ZIP) && mkdir build/windows/fieldline
+	x86_64-w64-mingw32-strip -o build/windows/fieldline/fieldline.exe build/windows/app/fieldline.exe
+	cp build/windows/sdl/bin/SDL.dll build/windows/sdl/README-SDL.txt build/windows/sdl/COPYING-SDL.txt \
+	  build/windows/fieldline/
+	sed 's/$$/\r/' $(WINDOWS)/README.txt >build/windows/fieldline/README.txt
+	cd build/windows && zip -q -r -X $(notdir $(WINDOWS_ZIP)) fieldline
+	@echo "made $(WINDOWS_ZIP)"
+
+check-windows: windows
+	scripts/require.sh $(CHECK_WINDOWS_NEEDS)
+	cmake -S . -B build/test
+	cmake --build build/test -j $(JOBS) --target send_close_request
+	$(WINDOWS)/check.sh $(WINDOWS_ZIP) build/test/tests/send_close_request
