@@ -20,7 +20,6 @@ TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb x
 	import=imagemagick
 BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
 MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg
-WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm
 CLASSIC_SDL_NEEDS := $(TEST_NEEDS) apt-get=apt dpkg-architecture=dpkg-dev
 BIG_ENDIAN_NEEDS := cmake=cmake make=make pkg-config=pkg-config s390x-linux-gnu-g++=g++-s390x-linux-gnu \
 	qemu-s390x=qemu-user mmdebstrap=mmdebstrap
@@ -29,12 +28,8 @@ CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=man
 	desktop-file-validate=desktop-file-utils
 JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 APP_BUILD ?= build/app
-# Debian's emscripten runs its JavaScript tools with the system's node,
-# whose modules live here.
-export NODE_PATH := /usr/share/nodejs
 
-.PHONY: run test bench build web build-web check-sanitize check-memcheck check-web \
-	check-classic-sdl check-big-endian check-wayland package check-package clean
+.PHONY: run test bench build check-sanitize check-memcheck check-classic-sdl check-big-endian check-wayland package check-package clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -68,19 +63,6 @@ bench:
 	cmake --build build/bench -j $(JOBS)
 	scripts/bench.sh build/bench
 
-web: build-web
-	node web/serve.mjs build/web 8000
-
-build-web:
-	scripts/require.sh $(WEB_NEEDS)
-	emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
-	cmake --build build/web -j $(JOBS)
-
-check-web: build-web
-	scripts/require.sh chromium=chromium
-	cd web && npm ci --no-audit --no-fund --loglevel=error
-	node web/browser_test.mjs build/web tests/pointer_cases.txt
-
 check-classic-sdl:
 	scripts/require.sh $(CLASSIC_SDL_NEEDS)
 	scripts/check_classic_sdl.sh
@@ -109,7 +91,8 @@ check-package: package
 	scripts/check_package.sh build/package/fieldline_*.deb build/test/tests/send_close_request
 
 clean:
-	rm -rf build web/node_modules
+	rm -rf build platforms/web/node_modules
 
 # Each platform's targets, from its own folder.
+include platforms/web/web.mk
 include platforms/windows/windows.mk

@@ -1,5 +1,5 @@
 // Serves a folder (build/web/) on the loopback address only, as static files.
-// Usage: node web/serve.mjs FOLDER [PORT]   (PORT 0 picks a free one)
+// Usage: node platforms/web/serve.mjs FOLDER [PORT]   (PORT 0 picks a free one)
 // Also imported by the browser test, which serves the page the same way.
 import { createReadStream, statSync } from 'node:fs';
 import { createServer } from 'node:http';

@@ -1,7 +1,7 @@
 // The browser build in headless Chromium, offline: the window test's pointer
 // table on the page's canvas, the picture's colours, held Escape, a clean
 // console; then the frame rate and each frame's cost.
-// Usage: node web/browser_test.mjs BUILD_WEB_DIR POINTER_CASES_FILE
+// Usage: node platforms/web/browser_test.mjs BUILD_WEB_DIR POINTER_CASES_FILE
 import { readFileSync, existsSync } from 'node:fs';
 import { chromium } from 'playwright-core';
 import { serve } from './serve.mjs';
