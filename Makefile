@@ -20,16 +20,12 @@ TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb x
 	import=imagemagick
 BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
 MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg
-CLASSIC_SDL_NEEDS := $(TEST_NEEDS) apt-get=apt dpkg-architecture=dpkg-dev
 BIG_ENDIAN_NEEDS := cmake=cmake make=make pkg-config=pkg-config s390x-linux-gnu-g++=g++-s390x-linux-gnu \
 	qemu-s390x=qemu-user mmdebstrap=mmdebstrap
-PACKAGE_NEEDS := $(BUILD_NEEDS) dpkg-shlibdeps=dpkg-dev gzip=gzip
-CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=mandoc \
-	desktop-file-validate=desktop-file-utils
 JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 APP_BUILD ?= build/app
 
-.PHONY: run test bench build check-sanitize check-memcheck check-classic-sdl check-big-endian check-wayland package check-package clean
+.PHONY: run test bench build check-sanitize check-memcheck check-big-endian clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -63,36 +59,14 @@ bench:
 	cmake --build build/bench -j $(JOBS)
 	scripts/bench.sh build/bench
 
-check-classic-sdl:
-	scripts/require.sh $(CLASSIC_SDL_NEEDS)
-	scripts/check_classic_sdl.sh
-
 check-big-endian:
 	scripts/require.sh $(BIG_ENDIAN_NEEDS)
 	scripts/check_big_endian.sh
-
-check-wayland:
-	scripts/require.sh $(TEST_NEEDS) weston=weston
-	cmake -S . -B build/test
-	cmake --build build/test -j $(JOBS) --target fieldline send_close_request
-	tests/window_test.sh --wayland build/test/fieldline build/test/tests/send_close_request
-
-package:
-	scripts/require.sh $(PACKAGE_NEEDS)
-	cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
-	cmake --build build/package -j $(JOBS)
-	cd build/package && cpack
-	@echo "made $$(ls build/package/fieldline_*.deb)"
-
-check-package: package
-	scripts/require.sh $(CHECK_PACKAGE_NEEDS)
-	cmake -S . -B build/test
-	cmake --build build/test -j $(JOBS) --target send_close_request
-	scripts/check_package.sh build/package/fieldline_*.deb build/test/tests/send_close_request
 
 clean:
 	rm -rf build platforms/web/node_modules
 
 # Each platform's targets, from its own folder.
+include platforms/linux/linux.mk
 include platforms/web/web.mk
 include platforms/windows/windows.mk

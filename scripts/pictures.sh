@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes every picture of the program from the real thing under Xvfb, in one run:
 # docs/screenshot.png (pointer at (160, 180), x3), docs/fieldline.gif (the
-# pointer once round an ellipse, x2) and packaging/icons/{48,256}.png (lines
+# pointer once round an ellipse, x2) and platforms/linux/icons/{48,256}.png (lines
 # from a ring of starts round the positive source, laid over each other).
 # Usage: scripts/pictures.sh   (run after make test has built build/test/fieldline)
 set -euo pipefail
@@ -46,10 +46,10 @@ convert "$frames"/icon/*.png -background black -compose lighten -flatten \
 icon() { # size, dot radius, line thickening
   convert "$frames/icon.png" -morphology dilate "square:$3" -fill white \
     -draw "circle 190,115 $((190 + $2)),115" -draw "circle 190,81 $((190 + $2)),81" \
-    -draw "circle 30,115 $((30 + $2)),115" -filter box -resize "$1x$1" -strip "packaging/icons/$1.png"
+    -draw "circle 30,115 $((30 + $2)),115" -filter box -resize "$1x$1" -strip "platforms/linux/icons/$1.png"
 }
-mkdir -p packaging/icons
+mkdir -p platforms/linux/icons
 icon 256 4 1
 icon 48 9 2
 echo "wrote docs/screenshot.png, docs/fieldline.gif ($(wc -c <docs/fieldline.gif) bytes)," \
-  "packaging/icons/48.png and 256.png"
+  "platforms/linux/icons/48.png and 256.png"

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The tests on a build against Debian's classic SDL 1.2.15, unpacked under
 # build/classic (never installed), and proof that it is the SDL loaded.
-# Usage: scripts/check_classic_sdl.sh
+# Usage: platforms/linux/check_classic_sdl.sh
 set -euo pipefail
-cd "$(dirname "$0")/.."
-library_dir=$(scripts/classic_sdl.sh)
+cd "$(dirname "$0")/../.."
+library_dir=$(platforms/linux/classic_sdl.sh)
 # Set for the build too: gtest_discover_tests runs the unit tests to list them.
 export LD_LIBRARY_PATH=$library_dir PKG_CONFIG_PATH=$PWD/build/classic/pkgconfig
 build=build/classic/test

@@ -2,9 +2,9 @@
 # Unpacks Debian's classic SDL 1.2.15 under build/classic/root without
 # installing it (it conflicts with the compat packages), and writes a
 # pkg-config file for it: build/classic/pkgconfig/sdl.pc.
-# Usage: scripts/classic_sdl.sh   (prints the library folder to put on LD_LIBRARY_PATH)
+# Usage: platforms/linux/classic_sdl.sh   (prints the library folder to put on LD_LIBRARY_PATH)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 classic=$PWD/build/classic
 root=$classic/root
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)

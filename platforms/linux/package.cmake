@@ -5,17 +5,17 @@ include(GNUInstallDirs)
 # Debian keeps manual pages and changelogs gzipped, without a timestamp.
 foreach(file fieldline.1 changelog)
   add_custom_command(OUTPUT ${file}.gz
-    COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/packaging/${file} > ${file}.gz
-    DEPENDS packaging/${file})
+    COMMAND gzip -9n -c ${CMAKE_CURRENT_LIST_DIR}/${file} > ${file}.gz
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${file})
 endforeach()
 add_custom_target(gzipped_documents ALL DEPENDS fieldline.1.gz changelog.gz)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fieldline.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES packaging/fieldline.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/fieldline.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size 48 256)
-  install(FILES packaging/icons/${size}.png RENAME fieldline.png
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/${size}.png RENAME fieldline.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES packaging/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)

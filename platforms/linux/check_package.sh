@@ -2,14 +2,14 @@
 # The Debian package as a user gets it: its manual page, menu entry and the
 # package itself linted; then installed with apt-get, its /usr/bin/fieldline
 # put through the window test, and removed again.
-# Usage: scripts/check_package.sh PACKAGE.deb SEND_CLOSE_REQUEST   (as root)
+# Usage: platforms/linux/check_package.sh PACKAGE.deb SEND_CLOSE_REQUEST   (as root)
 set -euo pipefail
 deb=$(realpath "$1")
 send_close_request=$(realpath "$2")
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
-mandoc -T lint -W warning packaging/fieldline.1
-desktop-file-validate packaging/fieldline.desktop
+mandoc -T lint -W warning platforms/linux/fieldline.1
+desktop-file-validate platforms/linux/fieldline.desktop
 lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 echo "manual page, menu entry and package: lint-free"
 
