@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Extracts a Debian system of another architecture under build/cross/ARCH/sysroot,
+# once: Debian's packages unpacked there, nothing installed on the host.
+# Usage: platforms/cross/sysroot.sh ARCH   (prints the sysroot's path)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+arch=$1
+# Which SDL 1.2 each architecture is checked with: the classic one on the
+# big-endian machine, Debian's default (sdl12-compat on SDL2) elsewhere.
+case $arch in
+  s390x) sdl=libsdl1.2-dev ;;
+  *) sdl=libsdl1.2-compat-dev ;;
+esac
+triplet=$(dpkg-architecture -a "$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
+sysroot=$PWD/build/cross/$arch/sysroot
+if [ ! -f "$sysroot/usr/lib/$triplet/pkgconfig/sdl.pc" ]; then
+  rm -rf "$sysroot" && mkdir -p "$(dirname "$sysroot")"
+  echo "Extracting an $arch sysroot (SDL 1.2, GoogleTest, their libraries) into $sysroot" >&2
+  mmdebstrap --quiet --variant=extract --arch="$arch" \
+    --include="libc6,libstdc++6,libgcc-s1,$sdl,libgtest-dev" \
+    bookworm "$sysroot" http://deb.debian.org/debian >&2
+fi
+echo "$sysroot"
