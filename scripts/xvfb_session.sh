@@ -128,6 +128,15 @@ move_pointer() {
   xdotool mousemove --window "$window" -- $(($1 + picture_x)) $(($2 + picture_y))
 }
 
+# Waits up to 20 seconds for the window to show anything but black: the
+# first frame, at any size (the enlarged window's picture is not at the
+# picture's place).
+wait_for_first_frame() {
+  local deadline=$((SECONDS + 20))
+  until [ "$(import -window "$window" -depth 8 rgb:- | tr -d '\0' | wc -c)" -gt 0 ] ||
+    [ "$SECONDS" -ge "$deadline" ]; do sleep 0.1; done
+}
+
 # Prints the picture's non-black pixels, one "x y red green blue" line each.
 picture() {
   import -window "$window" -crop "320x200+$picture_x+$picture_y" -depth 8 rgb:- |
@@ -142,9 +151,11 @@ stop_session() {
     # Reaped here, the killed program is not reported as "Killed".
     wait "$program_pid" 2>/dev/null || true
   fi
-  if [ -n "${weston_pid:-}" ]; then kill "$weston_pid" 2>/dev/null || true; fi
+  # Each is reaped too, so that a script may start another session after.
+  if [ -n "${weston_pid:-}" ]; then { kill "$weston_pid" && wait "$weston_pid"; } 2>/dev/null || true; fi
   if [ -n "${weston_runtime:-}" ]; then rm -rf "$weston_runtime"; fi
-  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  if [ -n "${xvfb_pid:-}" ]; then { kill "$xvfb_pid" && wait "$xvfb_pid"; } 2>/dev/null || true; fi
   if [ -n "${program_out:-}" ]; then rm -f "$program_out"; fi
+  program_pid= weston_pid= weston_runtime= weston_window= xvfb_pid= program_out=
 }
 trap stop_session EXIT

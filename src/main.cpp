@@ -89,14 +89,33 @@ static void restore_stdout(int saved)
     close(saved);
 }
 
+// Set just before each of the program's own ways out. When the display goes
+// away, the display library (Xlib) ends the process itself, from inside an
+// SDL call; shutting SDL down then would talk to the dead connection, and
+// SDL2 waits on it for ever at full speed. So the exit-time handler shuts
+// SDL down only when the program chose to leave.
+static bool leaving_by_choice = false;
+
+static void quit_sdl_when_leaving_by_choice()
+{
+    if (leaving_by_choice)
+        SDL_Quit();
+}
+
+[[noreturn]] static void leave(int status)
+{
+    leaving_by_choice = true;
+    std::exit(status);
+}
+
 int main(int argc, char *argv[])
 {
     (void)argc; // the program has no options
     (void)argv;
 
     // ---- Start-up ------------------------------------------------------
-    // Installed first, so that every exit() below still shuts SDL down.
-    std::atexit(SDL_Quit);
+    // Installed first, so that every leave() below still shuts SDL down.
+    std::atexit(quit_sdl_when_leaving_by_choice);
 
     const bool named = driver_named();
     int real_stdout = named ? -1 : hide_stdout();
@@ -104,14 +123,14 @@ int main(int argc, char *argv[])
     restore_stdout(real_stdout);
     if (init_result < 0) {
         std::printf("Couldn't initialize SDL: %s\n", SDL_GetError());
-        std::exit(1);
+        leave(1);
     }
     if (!named && fell_back_to_no_display()) {
         real_stdout = hide_stdout();
         SDL_Quit();
         restore_stdout(real_stdout);
         std::printf("Couldn't initialize SDL: no display available\n");
-        std::exit(1);
+        leave(1);
     }
     SDL_EnableKeyRepeat(0, 0);
 
@@ -119,7 +138,7 @@ int main(int argc, char *argv[])
     if (screen == nullptr) {
         std::printf("Couldn't set video mode: %s\n", SDL_GetError());
         SDL_Quit();
-        std::exit(1);
+        leave(1);
     }
     // Pixel value 0 is black on the desktop but transparent in the browser,
     // whose canvas then keeps the old picture: clear to the surface's black.
@@ -139,7 +158,7 @@ int main(int argc, char *argv[])
         // Draw.
         SDL_FillRect(screen, nullptr, black);
         if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) < 0)
-            std::exit(1);
+            leave(1);
         draw_source_markers();
         trace_field_line(start_x, start_y);
         // SDL may not present a surface while it is locked: unlock first.
@@ -161,5 +180,6 @@ int main(int argc, char *argv[])
 
     // ---- Shutdown ------------------------------------------------------
     SDL_Quit();
+    leaving_by_choice = true;
     return 0;
 }

@@ -53,10 +53,6 @@ picture_shows() {
 lit_pixels() { picture | wc -l; }
 point_at() { move_pointer "$1" "$2"; sleep 0.3; }
 running() { kill -0 "$program_pid" 2>/dev/null; }
-wait_for_first_frame() {
-  local deadline=$((SECONDS + 20))
-  while [ -z "$(picture)" ] && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.1; done
-}
 
 # Xvfb starts the pointer at the picture's (160, 100), where the first case
 # points; a move there would then be no move at all, and Wine, for one, would

@@ -4,7 +4,7 @@
 #   make package            build/package/fieldline_VERSION_amd64.deb
 #   make check-package      lint the package, install it, window-test it, remove it
 #   make check-classic-sdl  the tests on a build against the classic SDL 1.2.15
-#   make check-wayland      the window test under weston, with no X display
+#   make check-wayland      the window and environment tests under weston, with no X display
 LINUX := platforms/linux
 PACKAGE_NEEDS := $(BUILD_NEEDS) dpkg-shlibdeps=dpkg-dev gzip=gzip
 CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=mandoc \
@@ -35,3 +35,4 @@ check-wayland:
 	cmake -S . -B build/test
 	cmake --build build/test -j $(JOBS) --target fieldline send_close_request
 	tests/window_test.sh --wayland build/test/fieldline build/test/tests/send_close_request
+	tests/environment_faults_test.sh --wayland build/test/fieldline

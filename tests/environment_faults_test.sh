@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# What the program's surroundings do to it: the display going away under it,
+# and the signals a desktop session sends. Each row starts a fresh session.
+# Usage: environment_faults_test.sh [--wayland] FIELDLINE
+set -euo pipefail
+wayland=
+if [ "${1:-}" = --wayland ]; then wayland=1; shift; fi
+program=$1
+command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit 77; }
+source "$(dirname "$0")/../scripts/xvfb_session.sh"
+errors=$(mktemp)
+trap 'stop_session; rm -f "$errors"' EXIT
+failures=0
+
+# Reaped at once, a killed server is not reported as "Killed".
+kill_display() { kill -KILL "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null || true; }
+kill_compositor() { kill -KILL "$weston_pid" && wait "$weston_pid" 2>/dev/null || true; }
+signal() { kill "-$1" "$program_pid"; }
+
+# name | X11 or Wayland | what happens | exit status (- to record it) | when (after the first frame or the window)
+rows=(
+  "X server killed while drawing|x11|kill_display|1|frame"
+  "X server killed just after the window appears|x11|kill_display|1|window"
+  "SIGTERM, as a session's end sends|x11|signal TERM|0|frame"
+  "SIGINT|x11|signal INT|0|frame"
+  "compositor killed|wayland|kill_compositor|-|frame"
+)
+for row in "${rows[@]}"; do
+  IFS='|' read -r name session fault want_status when <<<"$row"
+  [ "$session" = "$([ -n "$wayland" ] && echo wayland || echo x11)" ] || continue
+  start_xvfb
+  [ -z "$wayland" ] || start_weston
+  # A background job starts with SIGINT ignored, and SDL leaves an ignored
+  # signal alone; a program started from a terminal has it at its default.
+  # exec keeps the pid: the program is what is signalled.
+  start_program env --default-signal=INT sh -c 'exec "$0" 2>"$1"' "$program" "$errors"
+  if [ "$when" = frame ]; then
+    wait_for_first_frame
+    move_pointer 160 100
+    sleep 0.3
+  fi
+  lines_before=$(wc -l <"$errors")
+  # shellcheck disable=SC2086  # the fault and its argument
+  $fault
+  wait_for_program 2
+  problems=()
+  if [ "$want_status" = - ]; then
+    [ "$program_status" -ne 124 ] || problems+=("still running after 2 s")
+    echo "$name: exit status $program_status"
+  elif [ "$program_status" -ne "$want_status" ]; then
+    problems+=("status $program_status, want $want_status (124: still running after 2 s)")
+  fi
+  [ ! -s "$program_out" ] || problems+=("standard output '$(cat "$program_out")'")
+  # The display library may say what happened, once.
+  [ "$(wc -l <"$errors")" -le $((lines_before + 1)) ] || problems+=("standard error: $(cat "$errors")")
+  if [ "${#problems[@]}" -eq 0 ]; then echo "ok: $name"; else
+    echo "FAIL: $name: ${problems[*]}"
+    failures=$((failures + 1))
+  fi
+  stop_session
+done
+[ "$failures" -eq 0 ]
