@@ -28,5 +28,18 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 echo "Installing ${packages[*]}"
-apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}"
+# Another apt or dpkg (unattended-upgrades, minutes after boot) may hold the
+# package locks: wait up to five minutes for it rather than fail at once.
+# apt-get update does not honour dpkg's lock timeout, so it is retried.
+wait_seconds=300
+deadline=$((SECONDS + wait_seconds))
+while ! output=$(LC_ALL=C apt-get update -q 2>&1); do
+  if [[ $output != *"Could not get lock"* ]] || [ "$SECONDS" -ge "$deadline" ]; then
+    echo "$output" >&2
+    exit 1
+  fi
+  echo "Another package manager is busy; waiting for it"
+  sleep 5
+done
+DEBIAN_FRONTEND=noninteractive apt-get install -o DPkg::Lock::Timeout="$wait_seconds" -y -q \
+  --no-install-recommends "${packages[@]}"
