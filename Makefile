@@ -8,7 +8,7 @@
 # Each platform's targets live in platforms/NAME/NAME.mk, included at the end.
 # Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
 BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
-TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb xdotool=xdotool \
+TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb xdotool=xdotool xwininfo=x11-utils \
 	import=imagemagick
 BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
 MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg

@@ -3,9 +3,11 @@
 # on request, a Wayland compositor in it), the program in it, and its picture
 # as text. Everything started here is stopped on exit.
 
-# Starts Xvfb on a free display and points DISPLAY at it.
+# Starts Xvfb on a free display and points DISPLAY at it; $XVFB_OPTIONS, if
+# set, adds to its options.
 start_xvfb() {
-  coproc XVFB { exec Xvfb -displayfd 1 -noreset -nolisten tcp -screen 0 1024x768x24 2>/dev/null; }
+  # shellcheck disable=SC2086  # one option a word
+  coproc XVFB { exec Xvfb -displayfd 1 -noreset -nolisten tcp ${XVFB_OPTIONS:-} -screen 0 1024x768x24 2>/dev/null; }
   xvfb_pid=$XVFB_PID
   local number
   # Xvfb dies if its -displayfd pipe closes before it has written the line.
@@ -68,11 +70,20 @@ start_program() {
   window=
   while [ -z "$window" ] && [ "$SECONDS" -lt "$deadline" ] && kill -0 "$program_pid" 2>/dev/null; do
     sleep 0.1
-    window=$(for pid in $(family "$program_pid"); do
-      xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true
-    done | head -n 1)
+    find_window
   done
   [ -n "$window" ] || { echo "no window appeared" >&2; return 1; }
+}
+
+# Sets $window to the program's visible X window, or to nothing.
+find_window() {
+  window=$(for pid in $(family "$program_pid"); do
+    xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true
+  done | head -n 1)
+  # The classic SDL on a 64-bit big-endian machine (s390x) labels its
+  # window with a wrong pid: it hands Xlib a 32-bit pid where Xlib reads
+  # a long. There, the one program's window is found by its class.
+  [ -n "$window" ] || window=$(xdotool search --onlyvisible --classname '^fieldline' 2>/dev/null | head -n 1) || true
 }
 
 # The process $1 and every process under it: a launcher's program owns the window.
@@ -130,11 +141,18 @@ move_pointer() {
 
 # Waits up to 20 seconds for the window to show anything but black: the
 # first frame, at any size (the enlarged window's picture is not at the
-# picture's place).
+# picture's place). SDL2 without OpenGL (as under qemu) replaces its first
+# window when it falls back to drawing in software, so under X the window
+# is looked for afresh until it draws; import, given a window that is gone,
+# would wait for a click instead.
 wait_for_first_frame() {
   local deadline=$((SECONDS + 20))
-  until [ "$(import -window "$window" -depth 8 rgb:- | tr -d '\0' | wc -c)" -gt 0 ] ||
-    [ "$SECONDS" -ge "$deadline" ]; do sleep 0.1; done
+  until [ "$SECONDS" -ge "$deadline" ]; do
+    [ -n "${weston_window:-}" ] || find_window
+    [ -n "$window" ] && xwininfo -id "$window" >/dev/null 2>&1 &&
+      [ "$(import -window "$window" -depth 8 rgb:- 2>/dev/null | tr -d '\0' | wc -c)" -gt 0 ] && return
+    sleep 0.1
+  done
 }
 
 # Prints the picture's non-black pixels, one "x y red green blue" line each.
