@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # The program in a real X window under Xvfb: what it draws where the pointer
 # is, what input changes nothing, and the two ways to quit.
-# Usage: window_test.sh [--launcher COMMAND] [--wayland] FIELDLINE SEND_CLOSE_REQUEST
+# Usage: window_test.sh [--launcher COMMAND] [--wayland] [--reference PROGRAM] FIELDLINE SEND_CLOSE_REQUEST
 #   COMMAND runs FIELDLINE, e.g. platforms/windows/wine_launcher.sh for a Windows build;
-#   --wayland runs it under weston, which asks it to quit by SIGTERM instead.
+#   --wayland runs it under weston, which asks it to quit by SIGTERM instead;
+#   --reference: at every pointer position FIELDLINE's window must be byte
+#   for byte that of PROGRAM (the native build), run without the launcher.
 set -euo pipefail
 launcher=()
 wayland=
-while [ "${1:-}" = --launcher ] || [ "${1:-}" = --wayland ]; do
-  if [ "$1" = --launcher ]; then
-    launcher=("$2")
-    shift
-  else
-    wayland=1
-  fi
+reference=
+while [ $# -gt 2 ]; do
+  case $1 in
+    --launcher) launcher=("$2") && shift ;;
+    --wayland) wayland=1 ;;
+    --reference) reference=$2 && shift ;;
+  esac
   shift
 done
 program=$1
@@ -67,13 +69,16 @@ if [ -n "$wayland" ]; then
 fi
 
 mapfile -t pointer_cases < <(grep -v '^#' "$(dirname "$0")/pointer_cases.txt")
-for row in "${pointer_cases[@]}"; do
-  IFS='|' read -r name pointer yellow count <<<"$row"
+shots=$(mktemp -d)
+trap 'stop_session; rm -rf "$shots"' EXIT
+for i in "${!pointer_cases[@]}"; do
+  IFS='|' read -r name pointer yellow count <<<"${pointer_cases[$i]}"
   # shellcheck disable=SC2086
   point_at $pointer
   # These lines end beside their sink, so no marker is drawn over.
   check "$name" picture_shows "$yellow" "240,100 240,66 80,100"
   [ -z "$count" ] || check "$name: $count lit pixels" test "$(lit_pixels)" -eq "$count"
+  [ -z "$reference" ] || import -window "$window" -depth 8 rgb:- >"$shots/$i"
 done
 
 # A drag that leaves the window: drawing goes on, and follows the pointer back.
@@ -127,13 +132,29 @@ check "$quit: nothing on standard output" test ! -s "$program_out"
 # Three times enlarged with sharp pixels, the window shows the same picture,
 # and pointer positions map back: window point (480, 300) is (160, 100).
 if [ -n "$scaling" ]; then
-  start_program env SDL12COMPAT_WINDOW_SCALING=3 SDL12COMPAT_SCALE_METHOD=nearest "$program"
+  start_program env SDL12COMPAT_WINDOW_SCALING=3 SDL12COMPAT_SCALE_METHOD=nearest "${launcher[@]}" "$program"
   wait_for_first_frame
   xdotool mousemove --window "$window" 10 10 && sleep 0.2
   xdotool mousemove --window "$window" 480 300 && sleep 0.3
   enlarged() { convert -size 320x200 -depth 8 "rgb:$at_160_100" -scale 300% -depth 8 rgb:-; }
   check "x3: the x1 picture enlarged" cmp -s <(import -window "$window" -depth 8 rgb:-) <(enlarged)
   rm -f "$at_160_100"
+  kill -TERM "$program_pid"
+  wait_for_program 10
+fi
+
+# The same picture, byte for byte, as the reference build's at every
+# position: a float or rounding difference on another machine shows here.
+if [ -n "$reference" ]; then
+  xdotool mousemove 1 1
+  start_program "$reference"
+  wait_for_first_frame
+  for i in "${!pointer_cases[@]}"; do
+    IFS='|' read -r name pointer _ <<<"${pointer_cases[$i]}"
+    # shellcheck disable=SC2086
+    point_at $pointer
+    check "$name: the reference's picture" cmp -s "$shots/$i" <(import -window "$window" -depth 8 rgb:-)
+  done
   kill -TERM "$program_pid"
   wait_for_program 10
 fi
