@@ -23,5 +23,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(lib ${FIELDLINE_SYSROOT}/usr/lib/${FIELDLINE_TRIPLET})
 set(CMAKE_EXE_LINKER_FLAGS_INIT
     "-Wl,-rpath-link,${lib}:${FIELDLINE_SYSROOT}/lib/${FIELDLINE_TRIPLET}:${lib}/pulseaudio")
-# qemu-user's names follow the triplet's first word: qemu-s390x, qemu-aarch64, qemu-arm.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR} -L ${FIELDLINE_SYSROOT})
+# Test programs run under qemu-user, with the sysroot's libraries.
+set(CMAKE_CROSSCOMPILING_EMULATOR env QEMU_LD_PREFIX=${FIELDLINE_SYSROOT}
+    ${CMAKE_CURRENT_LIST_DIR}/qemu_launcher.sh)

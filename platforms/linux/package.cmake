@@ -33,6 +33,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends comes from dpkg-shlibdeps: SDL 1.2's symbols file lets either the
 # classic library or the compat one satisfy it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(FIELDLINE_DEB_ARCH)
+  # A cross build (platforms/cross): the package is for the target, whose
+  # libraries, with the symbols and shlibs files that name their packages,
+  # dpkg-shlibdeps finds in the sysroot.
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${FIELDLINE_DEB_ARCH})
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
+      ${FIELDLINE_SYSROOT}/usr/lib/${FIELDLINE_TRIPLET} ${FIELDLINE_SYSROOT}/lib/${FIELDLINE_TRIPLET})
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
