@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes every picture of the program from the real thing under Xvfb, in one run:
 # docs/screenshot.png (pointer at (160, 180), x3), docs/fieldline.gif (the
-# pointer once round an ellipse, x2) and platforms/linux/icons/{48,256}.png (lines
-# from a ring of starts round the positive source, laid over each other).
+# pointer once round an ellipse, x2) and the icons, platforms/linux/icons/{48,256}.png
+# and platforms/web/icons/{192,512}.png (lines from a ring of starts round the
+# positive source, laid over each other).
 # Usage: scripts/pictures.sh   (run after make test has built build/test/fieldline)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,13 +44,15 @@ done
 # still show when scaled down.
 convert "$frames"/icon/*.png -background black -compose lighten -flatten \
   -crop 230x200+50+0 +repage -gravity center -extent 230x230 "$frames/icon.png"
-icon() { # size, dot radius, line thickening
-  convert "$frames/icon.png" -morphology dilate "square:$3" -fill white \
-    -draw "circle 190,115 $((190 + $2)),115" -draw "circle 190,81 $((190 + $2)),81" \
-    -draw "circle 30,115 $((30 + $2)),115" -filter box -resize "$1x$1" -strip "platforms/linux/icons/$1.png"
+icon() { # folder, size, dot radius, line thickening
+  mkdir -p "$1"
+  convert "$frames/icon.png" -morphology dilate "square:$4" -fill white \
+    -draw "circle 190,115 $((190 + $3)),115" -draw "circle 190,81 $((190 + $3)),81" \
+    -draw "circle 30,115 $((30 + $3)),115" -filter box -resize "$2x$2" -strip "$1/$2.png"
 }
-mkdir -p platforms/linux/icons
-icon 256 4 1
-icon 48 9 2
+icon platforms/linux/icons 256 4 1
+icon platforms/linux/icons 48 9 2
+icon platforms/web/icons 192 5 1
+icon platforms/web/icons 512 3 1
 echo "wrote docs/screenshot.png, docs/fieldline.gif ($(wc -c <docs/fieldline.gif) bytes)," \
-  "platforms/linux/icons/48.png and 256.png"
+  "platforms/linux/icons/48.png and 256.png, platforms/web/icons/192.png and 512.png"

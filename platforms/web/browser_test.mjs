@@ -1,14 +1,23 @@
 // The browser build in headless Chromium, offline: the window test's pointer
-// table on the page's canvas, the picture's colours, held Escape, a clean
-// console; then the frame rate and each frame's cost.
-// Usage: node platforms/web/browser_test.mjs BUILD_WEB_DIR POINTER_CASES_FILE
-import { readFileSync, existsSync } from 'node:fs';
+// table on the page's canvas by mouse at 3x, by finger on a scrolled phone at
+// 1x and on a tablet at 2x; the keyboard; every width without overflow; the
+// picture's colours; installable, and running again from the service worker
+// with the network cut; axe; held Escape; a clean console; then the figures.
+// Usage: node platforms/web/browser_test.mjs SITE_DIR POINTER_CASES_FILE
+import { readFileSync, existsSync, mkdtempSync, rmSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { chromium } from 'playwright-core';
 import { serve } from './serve.mjs';
 
 const [folder, casesFile] = process.argv.slice(2);
 const MARKERS = ['240,100', '240,66', '80,100'];
-const SCALE = 3; // the page shows the picture three times enlarged
+const ROWS = readFileSync(casesFile, 'utf8').split('\n').filter((l) => l && !l.startsWith('#'))
+  .map((row) => row.split('|')).map(([name, pointer, yellow, count]) =>
+    ({ name, at: pointer.split(' ').map(Number), yellow: yellow.split(' ').filter(Boolean), count }));
+const PHONE = { viewport: { width: 740, height: 360 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3 };
+const TABLET = { viewport: { width: 820, height: 1180 }, isMobile: true, hasTouch: true, deviceScaleFactor: 2 };
 
 let passed = 0;
 let failed = 0;
@@ -21,7 +30,8 @@ function check(name, problems) {
 }
 
 const server = await serve(folder, 0);
-const browser = await chromium.launch({
+const url = `http://127.0.0.1:${server.address().port}/`;
+const launch = {
   executablePath: ['/usr/lib/chromium/chromium', '/usr/bin/chromium'].find(existsSync),
   args: [
     ...(process.getuid?.() === 0 ? ['--no-sandbox'] : []),
@@ -30,88 +40,195 @@ const browser = await chromium.launch({
     // Nothing but the loopback server is ever looked up.
     '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1',
   ],
-});
-try {
-  const page = await browser.newPage({ viewport: { width: 1100, height: 800 } });
-  const errors = [];
-  page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
+};
+// The desktop in a persistent context (an ordinary one counts as incognito,
+// which no page can be installed from); phones and tablets in another browser.
+const profile = mkdtempSync(join(tmpdir(), 'fieldline-chromium-'));
+const context = await chromium.launchPersistentContext(profile, { ...launch, viewport: { width: 1100, height: 800 } });
+const browser = await chromium.launch(launch);
+const errors = [];
+// Counts the program's frames and times each one, from outside: a frame
+// runs from the animation frame that wakes the loop to its next request.
+const counting = () => {
+  const request = window.requestAnimationFrame.bind(window);
+  window.plain_request = request;
+  window.frames_drawn = 0;
+  window.frame_costs = [];
+  let woke = null;
+  window.requestAnimationFrame = (callback) => {
+    if (woke !== null) window.frame_costs.push(performance.now() - woke);
+    if (window.frames_drawn++ === 0) window.first_frame_at = performance.now();
+    return request((time) => { woke = performance.now(); callback(time); });
+  };
+};
+async function open(page) {
+  page.on('console', (message) => ['error', 'warning'].includes(message.type()) && errors.push(message.text()));
   page.on('pageerror', (error) => errors.push(String(error)));
-  // Counts the program's frames and times each one, from outside: a frame
-  // runs from the animation frame that wakes the loop to its next request.
-  await page.addInitScript(() => {
-    const request = window.requestAnimationFrame.bind(window);
-    window.plain_request = request;
-    window.frames_drawn = 0;
-    window.frame_costs = [];
-    let woke = null;
-    window.requestAnimationFrame = (callback) => {
-      if (woke !== null) window.frame_costs.push(performance.now() - woke);
-      window.frames_drawn++;
-      return request((time) => { woke = performance.now(); callback(time); });
-    };
-  });
-  await page.goto(`http://127.0.0.1:${server.address().port}/`);
+  await page.addInitScript(counting);
+  await page.goto(url);
   await page.waitForFunction(() => window.frames_drawn > 2, null, { timeout: 20000 });
+  return page;
+}
+async function newDevice(options) {
+  const device = await browser.newContext(options);
+  return open(await device.newPage());
+}
 
-  const canvas = await page.locator('canvas').boundingBox();
-  const pointAt = async (x, y) => {
-    await page.mouse.move(canvas.x + x * SCALE + 1, canvas.y + y * SCALE + 1);
-    await page.waitForTimeout(200);
+// "x,y" -> [red, green, blue, alpha] of every pixel that is not opaque black.
+const picture = (page) => page.evaluate(() => {
+  const data = document.querySelector('canvas').getContext('2d').getImageData(0, 0, 320, 200).data;
+  const lit = {};
+  for (let i = 0; i < data.length; i += 4)
+    if (data[i] || data[i + 1] || data[i + 2] || data[i + 3] !== 255)
+      lit[`${(i / 4) % 320},${Math.floor(i / 4 / 320)}`] = Array.from(data.slice(i, i + 4));
+  return lit;
+});
+function problemsWith(lit, row) {
+  const problems = [];
+  const colour = (p) => (lit[p] ?? [0, 0, 0, 255]).join(',');
+  for (const [p, rgba] of Object.entries(lit)) {
+    const c = rgba.join(',');
+    if (c === '255,255,255,255' ? !MARKERS.includes(p) : c !== '255,255,0,255') problems.push(`stray ${c} at ${p}`);
+  }
+  const count = Object.keys(lit).length;
+  if (count > 203 || (row.count && count !== Number(row.count))) problems.push(`${count} lit pixels`);
+  for (const p of MARKERS) if (colour(p) !== '255,255,255,255') problems.push(`no marker at ${p}`);
+  for (const p of row.yellow) if (colour(p) !== '255,255,0,255') problems.push(`not yellow: ${p}`);
+  return problems;
+}
+// Where picture pixel (x, y)'s centre is in the viewport, at the canvas's scale.
+const canvasBox = (page) => page.locator('canvas').evaluate((c) => JSON.parse(JSON.stringify(c.getBoundingClientRect())));
+async function checkRow(page, label, row) {
+  await page.waitForTimeout(200);
+  check(`${label}: ${row.name}`, problemsWith(await picture(page), row));
+}
+async function pointerTable(page, label, pointAt) {
+  const box = await canvasBox(page);
+  const scale = box.width / 320;
+  for (const row of ROWS) {
+    await pointAt(Math.round(box.x + row.at[0] * scale + Math.floor(scale / 2)),
+                  Math.round(box.y + row.at[1] * scale + Math.floor(scale / 2)));
+    await checkRow(page, label, row);
+  }
+  return box;
+}
+// One finger, CDP's touch points in viewport pixels; the finger stays down.
+async function fingers(page) {
+  const cdp = await page.context().newCDPSession(page);
+  const down = new Map();
+  return async (id, x, y, type = down.has(id) ? 'touchMove' : 'touchStart') => {
+    if (type === 'touchEnd') down.delete(id); else down.set(id, { x, y, id });
+    await cdp.send('Input.dispatchTouchEvent', { type, touchPoints: [...down.values()] });
   };
-  // "x,y" -> [red, green, blue, alpha] of every pixel that is not opaque black.
-  const picture = async () => page.evaluate(() => {
-    const data = document.querySelector('canvas').getContext('2d').getImageData(0, 0, 320, 200).data;
-    const lit = {};
-    for (let i = 0; i < data.length; i += 4)
-      if (data[i] || data[i + 1] || data[i + 2] || data[i + 3] !== 255)
-        lit[`${(i / 4) % 320},${Math.floor(i / 4 / 320)}`] = Array.from(data.slice(i, i + 4));
-    return lit;
-  });
-  const problemsWith = (lit, yellow) => {
+}
+
+try {
+  const page = await open(await context.newPage());
+
+  // By mouse, at 3x.
+  await pointerTable(page, 'mouse at 3x', (x, y) => page.mouse.move(x, y));
+
+  // The keyboard: Tab reaches the canvas, whose focus shows; from the
+  // positive source, Shift+Right moves the start ten pixels right.
+  await page.keyboard.press('Tab');
+  const focus = await page.evaluate(() => [document.activeElement.id, getComputedStyle(document.activeElement).outlineStyle]);
+  check('keyboard: Tab focuses the canvas, visibly', focus[0] === 'canvas' && focus[1] !== 'none' ? [] : [`${focus}`]);
+  const box = await canvasBox(page);
+  await page.mouse.move(box.x + 240 * 3 + 1, box.y + 100 * 3 + 1);
+  await page.keyboard.press('Shift+ArrowRight');
+  await checkRow(page, 'keyboard', ROWS.find((row) => row.at.join() === '250,100'));
+
+  // Installable, and offline once the service worker holds the site.
+  const cdp = await context.newCDPSession(page);
+  const installability = (await cdp.send('Page.getInstallabilityErrors')).installabilityErrors;
+  check('installable', installability.map((e) => e.errorId));
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await context.setOffline(true);
+  for (const [name, tab] of [['offline: reload', page], ['offline: new tab', await context.newPage()]]) {
+    const ran = await (tab === page ? tab.reload() : open(tab)).then(
+      () => tab.waitForFunction(() => window.frames_drawn > 2, null, { timeout: 10000 })).then(() => true, () => false);
+    check(name, ran ? [] : ['the program did not run']);
+    if (tab !== page) await tab.close();
+  }
+  await context.setOffline(false);
+
+  // axe-core, its best practices included.
+  await page.addScriptTag({ path: createRequire(import.meta.url).resolve('axe-core/axe.min.js') });
+  const violations = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => v.id));
+  check('axe: no violations', violations);
+
+  // By finger on a phone, held landscape: 1x, the page scrolled; a second
+  // finger does not take the line from the first.
+  const phone = await newDevice(PHONE);
+  await phone.evaluate(() => window.scrollTo(0, document.body.scrollHeight));
+  const scrolled = await phone.evaluate(() => window.scrollY);
+  check('phone: the page is scrolled', scrolled > 0 ? [] : ['not scrollable']);
+  const touch = await fingers(phone);
+  const phoneBox = await pointerTable(phone, `finger on a phone at 1x, scrolled ${scrolled} px`, (x, y) => touch(1, x, y));
+  check('phone: 1x', phoneBox.width === 320 ? [] : [`${phoneBox.width} px wide`]);
+  const middle = ROWS[0];
+  await touch(1, phoneBox.x + middle.at[0], phoneBox.y + middle.at[1]);
+  await touch(2, phoneBox.x + 10, phoneBox.y + 10);
+  await touch(2, phoneBox.x + 300, phoneBox.y + 150);
+  await checkRow(phone, 'a second finger', middle);
+  await touch(2, 0, 0, 'touchEnd');
+  await touch(1, 0, 0, 'touchEnd');
+  check('phone: a finger does not scroll the page', await phone.evaluate(() => window.scrollY) === scrolled ? [] : ['scrolled']);
+  await phone.context().close();
+
+  // By finger on a tablet: 2x.
+  const tablet = await newDevice(TABLET);
+  const tabletTouch = await fingers(tablet);
+  const tabletBox = await pointerTable(tablet, 'finger on a tablet at 2x', (x, y) => tabletTouch(1, x, y));
+  check('tablet: 2x', tabletBox.width === 640 ? [] : [`${tabletBox.width} px wide`]);
+  await tablet.context().close();
+
+  // Every width from a small phone to a desktop: no horizontal overflow, the
+  // canvas at its whole-number scale on whole CSS pixels.
+  for (const [width, height, scale] of [[320, 568, 1], [390, 844, 1], [820, 1180, 2], [1280, 800, 3]]) {
+    const sized = await newDevice({ viewport: { width, height }, isMobile: width < 1000, hasTouch: width < 1000 });
+    const layout = await sized.evaluate(() => [document.documentElement.scrollWidth,
+      ...Object.values(JSON.parse(JSON.stringify(document.querySelector('canvas').getBoundingClientRect())))]);
+    const [scrollWidth, x, y, w] = layout;
     const problems = [];
-    const colour = (p) => (lit[p] ?? [0, 0, 0, 255]).join(',');
-    for (const [p, rgba] of Object.entries(lit)) {
-      const c = rgba.join(',');
-      if (c === '255,255,255,255' ? !MARKERS.includes(p) : c !== '255,255,0,255')
-        problems.push(`stray ${c} at ${p}`);
-    }
-    if (Object.keys(lit).length > 203) problems.push(`${Object.keys(lit).length} lit pixels`);
-    for (const p of MARKERS) if (colour(p) !== '255,255,255,255') problems.push(`no marker at ${p}`);
-    for (const p of yellow) if (colour(p) !== '255,255,0,255') problems.push(`not yellow: ${p}`);
-    return problems;
-  };
-
-  const rows = readFileSync(casesFile, 'utf8').split('\n').filter((l) => l && !l.startsWith('#'));
-  for (const row of rows) {
-    const [name, pointer, yellow, count] = row.split('|');
-    const [x, y] = pointer.split(' ').map(Number);
-    await pointAt(x, y);
-    const lit = await picture();
-    check(name, problemsWith(lit, yellow.split(' ').filter(Boolean)));
-    if (count) check(`${name}: ${count} lit pixels`, Object.keys(lit).length === Number(count) ? [] : [`${Object.keys(lit).length} lit`]);
+    if (scrollWidth > width) problems.push(`${scrollWidth} px wide`);
+    if (w !== 320 * scale) problems.push(`canvas ${w} px wide`);
+    if (!Number.isInteger(x) || !Number.isInteger(y)) problems.push(`canvas at (${x}, ${y})`);
+    check(`${width} px wide: ${scale}x, no overflow`, problems);
+    await sized.context().close();
   }
 
   // Figures: five seconds with the full line from (160, 100), against the
-  // animation frames the page was given in the same time.
-  await pointAt(160, 100);
-  const figures = await page.evaluate(async () => {
-    const first = window.frames_drawn;
-    window.frame_costs = [];
-    let ticks = 0;
-    let counting = true;
-    const tick = () => { ticks++; if (counting) window.plain_request(tick); };
-    window.plain_request(tick);
-    const start = performance.now();
-    await new Promise((resolve) => setTimeout(resolve, 5000));
-    counting = false;
-    const seconds = (performance.now() - start) / 1000;
-    const costs = window.frame_costs.slice().sort((a, b) => a - b);
-    return { frames: window.frames_drawn - first, ticks, seconds,
-             median: costs[Math.floor(costs.length / 2)], slowest: costs[costs.length - 1] };
-  });
-  console.log(`frames drawn: ${figures.frames} of ${figures.ticks} animation frames in ` +
-    `${figures.seconds.toFixed(2)} s (${(figures.frames / figures.seconds).toFixed(1)} frames/s); frame cost: median ` +
-    `${figures.median.toFixed(3)} ms, slowest ${figures.slowest.toFixed(3)} ms`);
+  // animation frames the page was given, as it runs and with the CPU 4x slower.
+  await page.mouse.move(box.x + 160 * 3 + 1, box.y + 100 * 3 + 1);
+  for (const rate of [1, 4]) {
+    await cdp.send('Emulation.setCPUThrottlingRate', { rate });
+    const figures = await page.evaluate(async () => {
+      const first = window.frames_drawn;
+      window.frame_costs = [];
+      let ticks = 0;
+      let counting = true;
+      const tick = () => { ticks++; if (counting) window.plain_request(tick); };
+      window.plain_request(tick);
+      const start = performance.now();
+      await new Promise((resolve) => setTimeout(resolve, 5000));
+      counting = false;
+      const seconds = (performance.now() - start) / 1000;
+      const costs = window.frame_costs.slice().sort((a, b) => a - b);
+      return { frames: window.frames_drawn - first, ticks, seconds, median: costs[Math.floor(costs.length / 2)] };
+    });
+    console.log(`CPU ${rate}x slower: frames drawn: ${figures.frames} of ${figures.ticks} animation frames in ` +
+      `${figures.seconds.toFixed(2)} s; frame cost: median ${figures.median.toFixed(3)} ms`);
+  }
+  await cdp.send('Emulation.setCPUThrottlingRate', { rate: 1 });
+  const start = await page.evaluate(() => [window.first_frame_at,
+    performance.getEntriesByType('resource').concat(performance.getEntriesByType('navigation'))
+      .reduce((sum, entry) => sum + entry.transferSize, 0)]);
+  console.log(`first frame ${start[0].toFixed(0)} ms after navigation, from the service worker`);
+  const cold = await newDevice({});
+  const coldStart = await cold.evaluate(() => [window.first_frame_at, performance.getEntriesByType('resource')
+    .concat(performance.getEntriesByType('navigation')).reduce((sum, entry) => sum + entry.transferSize, 0)]);
+  console.log(`first frame ${coldStart[0].toFixed(0)} ms after navigation, cold; ${coldStart[1]} bytes sent`);
 
   // Held Escape ends the program: the loop stops and the page says so.
   await page.keyboard.down('Escape');
@@ -123,10 +240,12 @@ try {
   const framesLater = await page.evaluate(() => window.frames_drawn);
   check('Escape held: the page says the program has ended', ended ? [] : ['nothing said']);
   check('Escape held: no frame drawn after it', framesLater === framesAtEnd ? [] : [`${framesLater - framesAtEnd} more`]);
-  check('no console errors', errors);
+  check('no console errors or warnings', errors);
 } finally {
+  await context.close();
   await browser.close();
   server.close();
+  rmSync(profile, { recursive: true, force: true });
 }
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed === 0 ? 0 : 1);

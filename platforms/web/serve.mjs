@@ -1,31 +1,59 @@
-// Serves a folder (build/web/) on the loopback address only, as static files.
+// Serves the site folder (build/web/site/) on the loopback address only, as
+// static files: gzipped where the browser takes it, with each file's type,
+// and revalidated on every load, so that a new build's service worker is
+// found at once while the worker answers offline from its own cache.
 // Usage: node platforms/web/serve.mjs FOLDER [PORT]   (PORT 0 picks a free one)
 // Also imported by the browser test, which serves the page the same way.
-import { createReadStream, statSync } from 'node:fs';
+import { createHash } from 'node:crypto';
+import { readFileSync, statSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { extname, join, normalize } from 'node:path';
 import { pathToFileURL } from 'node:url';
+import { gzipSync } from 'node:zlib';
 
-const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const TYPES = {
+  '.html': 'text/html; charset=utf-8',
+  '.js': 'text/javascript; charset=utf-8',
+  '.wasm': 'application/wasm',
+  '.webmanifest': 'application/manifest+json',
+  '.png': 'image/png',
+};
+const COMPRESSIBLE = new Set(['.html', '.js', '.wasm', '.webmanifest']);
 
 export function serve(folder, port) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
     // normalize() has resolved every '..', so the file is inside the folder.
     const file = join(folder, path.endsWith('/') ? path + 'index.html' : path);
-    let size;
+    let body;
     try {
-      size = statSync(file).isFile() ? statSync(file).size : -1;
+      body = statSync(file).isFile() ? readFileSync(file) : null;
     } catch {
-      size = -1;
+      body = null;
     }
-    if (size < 0) {
-      response.writeHead(404).end('not found\n');
+    if (body === null) {
+      response.writeHead(404, { 'Content-Type': 'text/plain; charset=utf-8' }).end('not found\n');
       return;
     }
-    const type = TYPES[extname(file)] ?? 'application/octet-stream';
-    response.writeHead(200, { 'Content-Type': type, 'Content-Length': size });
-    createReadStream(file).pipe(response);
+    const type = extname(file);
+    const gzip = COMPRESSIBLE.has(type) && /\bgzip\b/.test(request.headers['accept-encoding'] ?? '');
+    const tag = `"${createHash('sha256').update(body).digest('hex').slice(0, 16)}${gzip ? '-gz' : ''}"`;
+    const headers = {
+      'Content-Type': TYPES[type] ?? 'application/octet-stream',
+      'Cache-Control': 'no-cache',
+      ETag: tag,
+      Vary: 'Accept-Encoding',
+    };
+    if (request.headers['if-none-match'] === tag) {
+      response.writeHead(304, headers).end();
+      return;
+    }
+    if (gzip) {
+      body = gzipSync(body, { level: 9 });
+      headers['Content-Encoding'] = 'gzip';
+    }
+    headers['Content-Length'] = body.length;
+    response.writeHead(200, headers).end(request.method === 'HEAD' ? undefined : body);
   });
   return new Promise((resolve) => server.listen(port, '127.0.0.1', () => resolve(server)));
 }
