@@ -5,6 +5,9 @@
 #   make bench  build and run the benchmarks
 #   make check-sanitize   the unit and exit-path tests under AddressSanitizer and UBSan
 #   make check-memcheck   the program under valgrind in a real window
+#   make release          every platform's artifact in build/release/, with SHA256SUMS
+#   make check-release    the sums and what each artifact holds
+#   make check-reproducible  the release built twice, apart, compared byte for byte
 # Each platform's targets live in platforms/NAME/NAME.mk, included at the end.
 # Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
 BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
@@ -12,10 +15,20 @@ TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb x
 	import=imagemagick
 BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
 MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg
+# The version is written once, in CMakeLists.txt's project().
+VERSION := $(shell sed -n 's/^project(fieldline VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
+# Every date a build writes (the package's files, the manual page, the PE
+# headers, the archives' entries) is the last commit's, so that the same
+# sources build the same bytes; outside git, the sources' own time.
+ifndef SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)
+endif
+export SOURCE_DATE_EPOCH
 JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 APP_BUILD ?= build/app
 
-.PHONY: run test bench build check-sanitize check-memcheck help clean
+.PHONY: run test bench build check-sanitize check-memcheck release check-release check-reproducible \
+	help clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -48,6 +61,19 @@ bench:
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF -DFIELDLINE_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	scripts/bench.sh build/bench
+
+# Every platform's artifact; the cross packages are built by the script.
+release: package windows build-web
+	scripts/require.sh git=git
+	VERSION=$(VERSION) scripts/release.sh
+
+check-release: release
+	scripts/require.sh lintian=lintian hardening-check=devscripts unzip=unzip
+	VERSION=$(VERSION) scripts/check_release.sh
+
+check-reproducible:
+	scripts/require.sh git=git diffoscope=diffoscope-minimal
+	scripts/check_reproducible.sh
 
 # The "#   make ..." lines above and at the top of each platform's file.
 help:

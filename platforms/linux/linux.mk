@@ -8,7 +8,7 @@
 LINUX := platforms/linux
 PACKAGE_NEEDS := $(BUILD_NEEDS) dpkg-shlibdeps=dpkg-dev gzip=gzip
 CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=mandoc \
-	desktop-file-validate=desktop-file-utils
+	desktop-file-validate=desktop-file-utils appstreamcli=appstream hardening-check=devscripts
 CLASSIC_SDL_NEEDS := $(TEST_NEEDS) apt-get=apt dpkg-architecture=dpkg-dev
 
 .PHONY: package check-package check-classic-sdl check-wayland
@@ -17,14 +17,14 @@ package:
 	scripts/require.sh $(PACKAGE_NEEDS)
 	cmake -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
 	cmake --build build/package -j $(JOBS)
-	cd build/package && cpack
-	@echo "made $$(ls build/package/fieldline_*.deb)"
+	cd build/package && umask 022 && cpack
+	@echo "made build/package/fieldline_$(VERSION)_amd64.deb"
 
 check-package: package
 	scripts/require.sh $(CHECK_PACKAGE_NEEDS)
 	cmake -S . -B build/test
 	cmake --build build/test -j $(JOBS) --target send_close_request
-	$(LINUX)/check_package.sh build/package/fieldline_*.deb build/test/tests/send_close_request
+	$(LINUX)/check_package.sh build/package/fieldline_$(VERSION)_amd64.deb build/test/tests/send_close_request
 
 check-classic-sdl:
 	scripts/require.sh $(CLASSIC_SDL_NEEDS)

@@ -1,21 +1,37 @@
 # How fieldline installs on Linux, and the Debian package made from that
-# (make package): the program, its manual page, its menu entry and icon.
+# (make package): the program, its manual page, its menu entry, icon and
+# AppStream metadata. The version is the project's; the dates come from
+# SOURCE_DATE_EPOCH when it is set (the last commit's time: the Makefile
+# sets it), so that a rebuild is byte for byte the same.
 include(GNUInstallDirs)
+string(TIMESTAMP FIELDLINE_DATE "%Y-%m-%d" UTC)
+string(TIMESTAMP FIELDLINE_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(linux ${CMAKE_CURRENT_LIST_DIR})
+set(metainfo io.github.fieldline.metainfo.xml)
 
 # Debian keeps manual pages and changelogs gzipped, without a timestamp.
 foreach(file fieldline.1 changelog)
+  configure_file(${linux}/${file}.in ${file} @ONLY)
   add_custom_command(OUTPUT ${file}.gz
-    COMMAND gzip -9n -c ${CMAKE_CURRENT_LIST_DIR}/${file} > ${file}.gz
-    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${file})
+    COMMAND gzip -9n -c ${file} > ${file}.gz
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${file})
 endforeach()
 add_custom_target(gzipped_documents ALL DEPENDS fieldline.1.gz changelog.gz)
+configure_file(${linux}/${metainfo}.in ${metainfo} @ONLY)
+
+# Debian strips .comment and .note too (lintian: binary-has-unneeded-section).
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment --remove-section=.note
+                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/fieldline\")
+endif()")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fieldline.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/fieldline.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${linux}/io.github.fieldline.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 48 256)
-  install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/${size}.png RENAME fieldline.png
+  install(FILES ${linux}/icons/${size}.png RENAME fieldline.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+install(FILES ${linux}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
@@ -44,4 +60,7 @@ endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# Whatever the builder's umask, folders in the package are 0755.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)
