@@ -12,6 +12,20 @@ trap 'wineserver -k 2>/dev/null || true; rm -rf "$unpacked"' EXIT
 unzip -q "$zip" -d "$unpacked"
 exe=$unpacked/fieldline/fieldline.exe
 
+# Both binaries keep Windows' address-space randomisation and no-execute
+# data, and ship stripped.
+for binary in fieldline.exe SDL.dll; do
+  headers=$(x86_64-w64-mingw32-objdump -p "$unpacked/fieldline/$binary")
+  for flag in DYNAMIC_BASE NX_COMPAT HIGH_ENTROPY_VA; do
+    grep -qw "$flag" <<<"$headers" || { echo "FAIL: $binary lacks $flag"; exit 1; }
+  done
+  if x86_64-w64-mingw32-objdump -h "$unpacked/fieldline/$binary" | grep -q '\.debug_'; then
+    echo "FAIL: $binary is not stripped"
+    exit 1
+  fi
+done
+echo "fieldline.exe and SDL.dll: DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA; stripped"
+
 status=0
 out=$(SDL_VIDEODRIVER=no-such-driver WINE_TIMEOUT=120 platforms/windows/wine_launcher.sh "$exe") || status=$?
 if [ "$status" -ne 1 ] || [ "$(printf '%s\n' "$out" | wc -l)" -ne 1 ] ||
