@@ -23,6 +23,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(lib ${FIELDLINE_SYSROOT}/usr/lib/${FIELDLINE_TRIPLET})
 set(CMAKE_EXE_LINKER_FLAGS_INIT
     "-Wl,-rpath-link,${lib}:${FIELDLINE_SYSROOT}/lib/${FIELDLINE_TRIPLET}:${lib}/pulseaudio")
+# No run path into the sysroot: qemu finds the libraries there by its
+# prefix, and the path would carry this folder's name into the binary (the
+# installed copy loses the entry, but not its string).
+set(CMAKE_SKIP_BUILD_RPATH ON)
 # Test programs run under qemu-user, with the sysroot's libraries.
 set(CMAKE_CROSSCOMPILING_EMULATOR env QEMU_LD_PREFIX=${FIELDLINE_SYSROOT}
     ${CMAKE_CURRENT_LIST_DIR}/qemu_launcher.sh)
