@@ -9,6 +9,7 @@
 //
 // Start reading below; then field.cpp for the field law and the tracer,
 // raster.cpp for the pixel writer.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -116,6 +117,12 @@ int main(int argc, char *argv[])
     // ---- Start-up ------------------------------------------------------
     // Installed first, so that every leave() below still shuts SDL down.
     std::atexit(quit_sdl_when_leaving_by_choice);
+#ifdef SIGPIPE
+    // A write to a display that has gone away would end the process by
+    // SIGPIPE, before Xlib can notice and end it with status 1. (Windows
+    // has no such signal.)
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     const bool named = driver_named();
     int real_stdout = named ? -1 : hide_stdout();

@@ -17,12 +17,13 @@ kill_display() { kill -KILL "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null || true;
 kill_compositor() { kill -KILL "$weston_pid" && wait "$weston_pid" 2>/dev/null || true; }
 signal() { kill "-$1" "$program_pid"; }
 
-# name | X11 or Wayland | what happens | exit status (- to record it) | when (after the first frame or the window)
+# name | X11 or Wayland | what happens | exit status (- to record it; 124: still running) | when (after the first frame or the window)
 rows=(
   "X server killed while drawing|x11|kill_display|1|frame"
   "X server killed just after the window appears|x11|kill_display|1|window"
   "SIGTERM, as a session's end sends|x11|signal TERM|0|frame"
   "SIGINT|x11|signal INT|0|frame"
+  "SIGPIPE, as a write to a lost display raises, is left to the display library|x11|signal PIPE|124|frame"
   "compositor killed|wayland|kill_compositor|-|frame"
 )
 for row in "${rows[@]}"; do
