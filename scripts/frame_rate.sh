@@ -15,6 +15,7 @@ trap 'stop_session; rm -rf "$counts"' EXIT
 # One run: frames, seconds and allocations between the first and last frame.
 measure() { # name, program
   start_program taskset -c 0 env LD_PRELOAD="$build/bench/libframe_counter.so" FRAME_COUNT_FILE="$counts/$1" "$2"
+  wait_for_first_frame
   xdotool mousemove --window "$window" 160 100
   sleep "$seconds"
   kill -TERM "$program_pid"

@@ -18,6 +18,7 @@ WINDOW_TIMEOUT=300 start_program valgrind --error-exitcode=99 --leak-check=full 
   --errors-for-leak-kinds=definite,indirect,possible --track-origins=yes --num-callers=50 \
   --child-silent-after-fork=yes --suppressions="$here/scripts/memcheck.supp" --log-file="$log" \
   "$program"
+WINDOW_TIMEOUT=300 wait_for_first_frame
 cross_the_picture
 for source in "240 100" "240 66" "80 100"; do
   # shellcheck disable=SC2086
@@ -36,6 +37,7 @@ fi
 
 echo "resident memory: 30 seconds with the pointer moving"
 start_program "$program"
+wait_for_first_frame
 rss() { awk '/^VmRSS/ { print $2 }' "/proc/$program_pid/status"; }
 sleep 1
 first=$(rss)

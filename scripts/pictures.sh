@@ -12,6 +12,7 @@ frames=$(mktemp -d)
 trap 'stop_session; rm -rf "$frames"' EXIT
 start_xvfb
 start_program build/test/fieldline
+wait_for_first_frame
 
 # Points the pointer at ($1, $2) and captures the picture into $3.
 capture() {

@@ -139,14 +139,14 @@ move_pointer() {
   xdotool mousemove --window "$window" -- $(($1 + picture_x)) $(($2 + picture_y))
 }
 
-# Waits up to 20 seconds for the window to show anything but black: the
-# first frame, at any size (the enlarged window's picture is not at the
-# picture's place). SDL2 without OpenGL (as under qemu) replaces its first
-# window when it falls back to drawing in software, so under X the window
-# is looked for afresh until it draws; import, given a window that is gone,
-# would wait for a click instead.
+# Waits up to $WINDOW_TIMEOUT (20) seconds for the window to show anything
+# but black: the first frame, at any size (the enlarged window's picture is
+# not at the picture's place). SDL2 without OpenGL (under qemu, or on a
+# machine with no GL driver) replaces its first window when it falls back
+# to drawing in software, so under X the window is looked for afresh until
+# it draws; import, given a window that is gone, would wait for a click.
 wait_for_first_frame() {
-  local deadline=$((SECONDS + 20))
+  local deadline=$((SECONDS + ${WINDOW_TIMEOUT:-20}))
   until [ "$SECONDS" -ge "$deadline" ]; do
     [ -n "${weston_window:-}" ] || find_window
     [ -n "$window" ] && xwininfo -id "$window" >/dev/null 2>&1 &&
