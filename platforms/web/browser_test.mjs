@@ -3,10 +3,12 @@
 // 1x and on a tablet at 2x; the keyboard; every width without overflow; the
 // picture's colours; installable, and running again from the service worker
 // with the network cut; axe; held Escape; a clean console; then the figures.
+// First, the server: requests it cannot serve are refused, and it goes on.
 // Usage: node platforms/web/browser_test.mjs SITE_DIR POINTER_CASES_FILE
 import { readFileSync, existsSync, mkdtempSync, rmSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
+import { connect } from 'node:net';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
 import { serve } from './serve.mjs';
@@ -31,6 +33,32 @@ function check(name, problems) {
 
 const server = await serve(folder, 0);
 const url = `http://127.0.0.1:${server.address().port}/`;
+
+// A request as bytes, untouched by any client's tidying; its status, or
+// what became of the connection.
+const rawRequest = (method, path) => new Promise((resolve) => {
+  let reply = '';
+  connect(server.address().port, '127.0.0.1')
+    .on('data', (data) => { reply += data; })
+    .on('close', () => resolve(reply.split(' ')[1] ?? 'no answer'))
+    .on('error', (error) => resolve(error.code))
+    .write(`${method} ${path} HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n`);
+});
+// name | method | path | status; the site's folder is build/web/site, and
+// build/web/CMakeCache.txt sits beside it, for a '..' to find.
+for (const [name, method, path, want] of [
+  ['a malformed percent-encoding', 'GET', '/%E0%A4%A', '400'],
+  ['a NUL', 'GET', '/index.html\0', '400'],
+  ['an encoded NUL', 'GET', '/index.html%00', '404'],
+  ...['/../', '/%2e%2e/', '/%2E%2E/', '/.%2e/', '/..%2f', '/%2e%2e%2f', '/..%5c', '/%252e%252e/', '/sw.js/../../']
+    .map((up) => [`'..' as ${up}`, 'GET', `${up}CMakeCache.txt`, '404']),
+  ['a path of 20,000 characters', 'GET', `/${'a'.repeat(20000)}`, '400'],
+  ['POST', 'POST', '/', '405'],
+  ['DELETE', 'DELETE', '/index.html', '405'],
+]) {
+  const [got, after] = [await rawRequest(method, path), await rawRequest('GET', '/')];
+  check(`server: ${name}`, got === want && after === '200' ? [] : [`answered ${got}, want ${want}; then ${after}`]);
+}
 const launch = {
   executablePath: ['/usr/lib/chromium/chromium', '/usr/bin/chromium'].find(existsSync),
   args: [

@@ -22,17 +22,30 @@ const COMPRESSIBLE = new Set(['.html', '.js', '.wasm', '.webmanifest']);
 
 export function serve(folder, port) {
   const server = createServer((request, response) => {
-    const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
+    const refuse = (status, text, headers = {}) => response
+      .writeHead(status, { 'Content-Type': 'text/plain; charset=utf-8', ...headers }).end(`${text}\n`);
+    if (request.method !== 'GET' && request.method !== 'HEAD') {
+      refuse(405, 'only GET and HEAD', { Allow: 'GET, HEAD' });
+      return;
+    }
+    let path;
+    try {
+      path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
+    } catch {
+      // A malformed percent-encoding: a bad request, not the server's end.
+      refuse(400, 'bad request');
+      return;
+    }
     // normalize() has resolved every '..', so the file is inside the folder.
     const file = join(folder, path.endsWith('/') ? path + 'index.html' : path);
     let body;
     try {
       body = statSync(file).isFile() ? readFileSync(file) : null;
     } catch {
-      body = null;
+      body = null; // no such file, a NUL, a name too long
     }
     if (body === null) {
-      response.writeHead(404, { 'Content-Type': 'text/plain; charset=utf-8' }).end('not found\n');
+      refuse(404, 'not found');
       return;
     }
     const type = extname(file);
@@ -54,6 +67,12 @@ export function serve(folder, port) {
     }
     headers['Content-Length'] = body.length;
     response.writeHead(200, headers).end(request.method === 'HEAD' ? undefined : body);
+  });
+  // A request line or headers too long (Node's answer would be 431), or
+  // anything the parser rejects: a 400, and the connection closed.
+  server.on('clientError', (error, socket) => {
+    if (socket.writable) socket.end('HTTP/1.1 400 Bad Request\r\nConnection: close\r\nContent-Length: 0\r\n\r\n');
+    else socket.destroy();
   });
   return new Promise((resolve) => server.listen(port, '127.0.0.1', () => resolve(server)));
 }
