@@ -27,8 +27,13 @@ for row in "${rows[@]}"; do
     ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 "${settings[@]}" "$program" \
     >"$work/out" 2>/dev/null &
   pid=$!
-  sleep 0.5
-  kill -TERM "$pid" 2>/dev/null || true # a quit event, for the rows that keep running
+  # A quit event, for the rows that keep running, once a frame is presented:
+  # sent before SDL_Init, SIGTERM would simply kill the program.
+  deadline=$((SECONDS + 30))
+  while kill -0 "$pid" 2>/dev/null && ! grep -qs SDL_UpdateRect "$work/log" && [ "$SECONDS" -lt "$deadline" ]; do
+    sleep 0.05
+  done
+  kill -TERM "$pid" 2>/dev/null || true
   status=0
   wait "$pid" || status=$?
   calls=$(tr '\n' ' ' <"$work/log" | sed 's/ $//')

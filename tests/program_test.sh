@@ -29,7 +29,15 @@ done
 # SDL turns SIGTERM into a quit event: the program must end as if closed.
 SDL_VIDEODRIVER=dummy "$program" >"$out" 2>/dev/null &
 pid=$!
-sleep 0.5
+# Sent before SDL_Init has taken SIGTERM over, the signal would simply kill it.
+catches_term() {
+  local mask
+  mask=$(awk '/^SigCgt/ { print $2 }' "/proc/$pid/status" 2>/dev/null) || return 1
+  [ $((0x${mask:-0} >> 14 & 1)) -eq 1 ] # SIGTERM is signal 15
+}
+deadline=$((SECONDS + 30))
+until ! kill -0 "$pid" 2>/dev/null || catches_term || [ "$SECONDS" -ge "$deadline" ]; do sleep 0.05; done
+sleep 0.2
 kill -0 "$pid" 2>/dev/null || fail "dummy driver: the program did not keep running"
 kill -TERM "$pid"
 status=0

@@ -14,8 +14,13 @@ cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)"
 SDL_VIDEODRIVER=dummy "$build/fieldline" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
-sleep 0.5
-loaded=$(grep -o '/[^ ]*libSDL[^ ]*' "/proc/$pid/maps" | sort -u)
+# The libraries are mapped once the program has been exec'd and linked.
+loaded=
+deadline=$((SECONDS + 30))
+while [ -z "$loaded" ] && [ "$SECONDS" -lt "$deadline" ]; do
+  sleep 0.1
+  loaded=$(grep -o '/[^ ]*libSDL[^ ]*' "/proc/$pid/maps" 2>/dev/null | sort -u) || true
+done
 kill "$pid"
 echo "SDL libraries loaded: $loaded"
 if [ "$loaded" != "$library_dir/libSDL-1.2.so.0.11.4" ]; then
