@@ -8,6 +8,7 @@
 #   make release          every platform's artifact in build/release/, with SHA256SUMS
 #   make check-release    the sums and what each artifact holds
 #   make check-reproducible  the release built twice, apart, compared byte for byte
+#   make check-flaky CHECK=NAME RUNS=N  one timing-sensitive check N times under load (no NAME: the list)
 # Each platform's targets live in platforms/NAME/NAME.mk, included at the end.
 # Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
 BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
@@ -28,7 +29,7 @@ JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 APP_BUILD ?= build/app
 
 .PHONY: run test bench build check-sanitize check-memcheck release check-release check-reproducible \
-	help clean
+	check-flaky help clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -74,6 +75,10 @@ check-release: release
 check-reproducible:
 	scripts/require.sh git=git diffoscope=diffoscope-minimal
 	scripts/check_reproducible.sh
+
+# On demand, not in CI: after the check's own target has built what it runs.
+check-flaky:
+	scripts/flaky.sh $(CHECK) $(RUNS)
 
 # The "#   make ..." lines above and at the top of each platform's file.
 help:
