@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Lints a fieldline package, of any architecture, beyond what the archive
-# asks: Depends names SDL 1.2; lintian has nothing to say at any level,
-# pedantic and experimental included; the program is hardened.
+# asks: Depends names SDL 1.2, the compatibility layer first; lintian has
+# nothing to say at any level, pedantic and experimental included; the
+# program is hardened.
 # Usage: platforms/linux/lint_package.sh PACKAGE.deb
 set -euo pipefail
 deb=$1
@@ -9,7 +10,8 @@ name=$(basename "$deb")
 depends=$(dpkg-deb -f "$deb" Depends)
 # dpkg-shlibdeps runs with --ignore-missing-info: a failed lookup (in a
 # cross build's sysroot, say) would quietly leave SDL out.
-[[ $depends == *libsdl1.2debian* ]] || { echo "FAIL: $name does not depend on SDL 1.2: $depends"; exit 1; }
+[[ $depends == *"libsdl1.2-compat-shim | libsdl1.2debian (>= "* ]] ||
+  { echo "FAIL: $name does not depend on SDL 1.2, the compatibility layer first: $depends"; exit 1; }
 tags=$(lintian -I -E --pedantic --tag-display-limit 0 "$deb" 2>/dev/null)
 [ -z "$tags" ] || { echo "$tags"; echo "FAIL: lintian on $name"; exit 1; }
 unpacked=$(mktemp -d)

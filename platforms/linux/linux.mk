@@ -7,7 +7,7 @@
 #   make check-wayland      the window and environment tests under weston, with no X display
 LINUX := platforms/linux
 PACKAGE_NEEDS := $(BUILD_NEEDS) dpkg-shlibdeps=dpkg-dev gzip=gzip
-CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=mandoc \
+CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=mandoc mmdebstrap=mmdebstrap man=man-db \
 	desktop-file-validate=desktop-file-utils appstreamcli=appstream hardening-check=devscripts
 CLASSIC_SDL_NEEDS := $(TEST_NEEDS) apt-get=apt dpkg-architecture=dpkg-dev
 

@@ -46,9 +46,10 @@ line that starts wherever the mouse pointer is: 200 steps of one pixel
 along the combined field, redrawn as fast as the machine allows.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Depends comes from dpkg-shlibdeps: SDL 1.2's symbols file lets either the
-# classic library or the compat one satisfy it.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Depends comes from dpkg-shlibdeps, run by depends.cmake when cpack packs,
+# which names the compatibility layer first.
+set(CPACK_PROJECT_CONFIG_FILE ${linux}/depends.cmake)
+set(CPACK_FIELDLINE_PROGRAM ${CMAKE_BINARY_DIR}/fieldline)
 if(FIELDLINE_DEB_ARCH)
   # A cross build (platforms/cross): the package is for the target, whose
   # libraries, with the symbols and shlibs files that name their packages,
