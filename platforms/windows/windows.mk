@@ -4,7 +4,7 @@
 #   make check-windows  the zip's program under Wine, window test included
 WINDOWS := platforms/windows
 WINDOWS_NEEDS := cmake=cmake make=make pkg-config=pkg-config x86_64-w64-mingw32-g++=g++-mingw-w64-x86-64 \
-	dpkg-source=dpkg-dev zip=zip
+	dpkg-source=dpkg-dev zip=zip convert=imagemagick
 CHECK_WINDOWS_NEEDS := $(TEST_NEEDS) wine=wine wine64=wine64 unzip=unzip
 WINDOWS_ZIP := build/windows/fieldline-$(VERSION)-windows-x86_64.zip
 
