@@ -9,6 +9,8 @@
 #   make check-release    the sums and what each artifact holds
 #   make check-reproducible  the release built twice, apart, compared byte for byte
 #   make check-flaky CHECK=NAME RUNS=N  one timing-sensitive check N times under load (no NAME: the list)
+#   make update-po          refresh po/fieldline.pot from the sources and merge it into every po/LL.po
+#   make check-translations every catalogue complete, sound, and matching the sources
 # Each platform's targets live in platforms/NAME/NAME.mk, included at the end.
 # Each need is PROBE=DEBIAN_PACKAGE; see scripts/require.sh.
 BUILD_NEEDS := c++=g++ cmake=cmake make=make pkg-config=pkg-config sdl.pc=libsdl1.2-compat-dev
@@ -16,6 +18,9 @@ TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb x
 	import=imagemagick
 BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
 MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg
+# gettext's tools, po4a for the manual page, AppStream's rules for its metadata.
+TRANSLATION_NEEDS := xgettext=gettext msgfmt=gettext po4a-translate=po4a \
+	/usr/share/gettext/its/metainfo.its=appstream
 # The version is written once, in CMakeLists.txt's project().
 VERSION := $(shell sed -n 's/^project(fieldline VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
 # Every date a build writes (the package's files, the manual page, the PE
@@ -29,7 +34,7 @@ JOBS := $(shell nproc 2>/dev/null || sysctl -n hw.ncpu 2>/dev/null || echo 2)
 APP_BUILD ?= build/app
 
 .PHONY: run test bench build check-sanitize check-memcheck release check-release check-reproducible \
-	check-flaky help clean
+	check-flaky update-po check-translations help clean
 
 run: build
 	./$(APP_BUILD)/fieldline
@@ -75,6 +80,14 @@ check-release: release
 check-reproducible:
 	scripts/require.sh git=git diffoscope=diffoscope-minimal
 	scripts/check_reproducible.sh
+
+update-po:
+	scripts/require.sh $(TRANSLATION_NEEDS)
+	scripts/translations.sh update
+
+check-translations:
+	scripts/require.sh $(TRANSLATION_NEEDS)
+	scripts/translations.sh check
 
 # On demand, not in CI: after the check's own target has built what it runs.
 check-flaky:
