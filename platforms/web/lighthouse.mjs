@@ -1,7 +1,7 @@
 // Lighthouse on the served site, with its mobile and desktop presets, three
 // runs each: fails when a category's median is below its floor. The machine
 // is noisy, and a single run's performance score swings.
-// Usage: node platforms/web/lighthouse.mjs SITE_DIR
+// Usage: node platforms/web/lighthouse.mjs SITE_DIR [PAGE...]   (pages as paths: ar/; the root's by default)
 import { existsSync } from 'node:fs';
 import * as chromeLauncher from 'chrome-launcher';
 import lighthouse from 'lighthouse';
@@ -15,7 +15,7 @@ const FLOORS = {
 const RUNS = 3;
 
 const server = await serve(process.argv[2], 0);
-const url = `http://127.0.0.1:${server.address().port}/`;
+const pages = process.argv.length > 3 ? process.argv.slice(3) : [''];
 const chrome = await chromeLauncher.launch({
   chromePath: ['/usr/bin/chromium'].find(existsSync),
   chromeFlags: ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
@@ -23,7 +23,9 @@ const chrome = await chromeLauncher.launch({
 });
 let failures = 0;
 try {
-  for (const [preset, config] of [['mobile', undefined], ['desktop', desktopConfig]]) {
+  for (const [page, [preset, config]] of pages.flatMap((page) => [['mobile', undefined], ['desktop', desktopConfig]]
+    .map((run) => [page, run]))) {
+    const url = `http://127.0.0.1:${server.address().port}/${page}`;
     const scores = {};
     for (let run = 0; run < RUNS; run++) {
       const { lhr } = await lighthouse(url, { port: chrome.port, output: 'json', logLevel: 'error' }, config);
@@ -31,14 +33,14 @@ try {
       // Audits that failed and count for something, for the reader of a low score.
       const failing = Object.values(lhr.audits).filter((a) => a.score !== null && a.score < 0.9 &&
         Object.values(lhr.categories).some((c) => c.auditRefs.some((r) => r.id === a.id && r.weight > 0)));
-      if (failing.length) console.log(`  ${preset} run ${run + 1}: below 0.9: ${failing.map((a) => `${a.id} ${a.displayValue ?? a.score}`).join(', ')}`);
+      if (failing.length) console.log(`  /${page} ${preset} run ${run + 1}: below 0.9: ${failing.map((a) => `${a.id} ${a.displayValue ?? a.score}`).join(', ')}`);
     }
     for (const [id, floor] of Object.entries(FLOORS[preset])) {
       const sorted = scores[id].slice().sort((a, b) => a - b);
       const median = sorted[Math.floor(sorted.length / 2)];
       const ok = median >= floor;
       if (!ok) failures++;
-      console.log(`${ok ? 'ok' : 'FAIL'}: ${preset} ${id}: median ${median} of ${scores[id].join(', ')} (at least ${floor})`);
+      console.log(`${ok ? 'ok' : 'FAIL'}: /${page} ${preset} ${id}: median ${median} of ${scores[id].join(', ')} (at least ${floor})`);
     }
   }
 } finally {

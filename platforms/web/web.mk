@@ -6,7 +6,7 @@
 #   make check-web  the page in headless Chromium: mouse, finger, keyboard, screens, offline, axe
 #   make check-lighthouse  Lighthouse's scores on the served page, mobile and desktop
 WEB := platforms/web
-WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm
+WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm msgfmt=gettext
 # Debian's emscripten runs its JavaScript tools with the system's node,
 # whose modules live here.
 export NODE_PATH := /usr/share/nodejs
