@@ -59,6 +59,19 @@ install_package
 expect "the shim is installed" installed libsdl1.2-compat-shim
 expect "the classic SDL is not" eval '! installed libsdl1.2debian'
 expect "the manual page is found" man -M "$SYSTEM_ROOT/usr/share/man" -w fieldline
+# Every language of po/: its manual page for man -L, and its texts in the
+# menu entry and the software centres' metadata.
+translated() { # language
+  local desktop=$SYSTEM_ROOT/usr/share/applications/io.github.fieldline.desktop
+  local metainfo=$SYSTEM_ROOT/usr/share/metainfo/io.github.fieldline.metainfo.xml
+  [ "$(MANPATH=$SYSTEM_ROOT/usr/share/man man -L "$1" -w fieldline)" = "$SYSTEM_ROOT/usr/share/man/$1/man1/fieldline.1.gz" ] &&
+    for key in GenericName Comment Keywords; do grep -q "^$key\[$1\]=" "$desktop" || return 1; done &&
+    for element in summary p caption; do grep -q "<$element xml:lang=\"$1\">" "$metainfo" || return 1; done
+}
+for po in po/*.po; do
+  language=$(basename "$po" .po)
+  expect "$language: manual page, menu entry and metadata" translated "$language"
+done
 window_test
 
 echo "Purged, it leaves nothing of its own"

@@ -6,7 +6,7 @@
 #   make check-classic-sdl  the tests on a build against the classic SDL 1.2.15
 #   make check-wayland      the window and environment tests under weston, with no X display
 LINUX := platforms/linux
-PACKAGE_NEEDS := $(BUILD_NEEDS) dpkg-shlibdeps=dpkg-dev gzip=gzip
+PACKAGE_NEEDS := $(BUILD_NEEDS) dpkg-shlibdeps=dpkg-dev gzip=gzip msgfmt=gettext po4a-translate=po4a
 CHECK_PACKAGE_NEEDS := $(TEST_NEEDS) $(PACKAGE_NEEDS) lintian=lintian mandoc=mandoc mmdebstrap=mmdebstrap man=man-db \
 	desktop-file-validate=desktop-file-utils appstreamcli=appstream hardening-check=devscripts
 CLASSIC_SDL_NEEDS := $(TEST_NEEDS) apt-get=apt dpkg-architecture=dpkg-dev

@@ -9,15 +9,56 @@ string(TIMESTAMP FIELDLINE_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(linux ${CMAKE_CURRENT_LIST_DIR})
 set(metainfo io.github.fieldline.metainfo.xml)
 
+# The menu entry, the metadata and the manual page in every language of
+# po/: msgfmt merges the translations into the first two, and po4a writes a
+# manual page a language from the English one. Without the tools, English alone.
+include(${PROJECT_SOURCE_DIR}/po/languages.cmake)
+find_program(PO4A_TRANSLATE po4a-translate)
+set(man_languages)
+configure_file(${linux}/${metainfo}.in untranslated/${metainfo} @ONLY)
+if(FIELDLINE_LANGUAGES)
+  execute_process(COMMAND ${MSGFMT} --desktop --template=${linux}/io.github.fieldline.desktop
+                          -d ${FIELDLINE_PO_DIR} -o ${CMAKE_CURRENT_BINARY_DIR}/io.github.fieldline.desktop
+                  COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND ${MSGFMT} --xml --template=${CMAKE_CURRENT_BINARY_DIR}/untranslated/${metainfo}
+                          -d ${FIELDLINE_PO_DIR} -o ${CMAKE_CURRENT_BINARY_DIR}/${metainfo}
+                  COMMAND_ERROR_IS_FATAL ANY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${linux}/io.github.fieldline.desktop)
+  if(PO4A_TRANSLATE)
+    foreach(language ${FIELDLINE_LANGUAGES})
+      # A manual page less than wholly translated is left out (-k 100).
+      file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/man/${language}/fieldline.1.in)
+      execute_process(COMMAND ${PO4A_TRANSLATE} -f man -M UTF-8 -L UTF-8 -k 100 -m ${linux}/fieldline.1.in
+                              -p ${FIELDLINE_PO_DIR}/${language}.po
+                              -l ${CMAKE_CURRENT_BINARY_DIR}/man/${language}/fieldline.1.in
+                      OUTPUT_QUIET ERROR_QUIET)
+      if(EXISTS ${CMAKE_CURRENT_BINARY_DIR}/man/${language}/fieldline.1.in)
+        list(APPEND man_languages ${language})
+      endif()
+    endforeach()
+  else()
+    message(STATUS "No po4a: the manual page in English only")
+  endif()
+else()
+  configure_file(${linux}/io.github.fieldline.desktop io.github.fieldline.desktop COPYONLY)
+  configure_file(${CMAKE_CURRENT_BINARY_DIR}/untranslated/${metainfo} ${metainfo} COPYONLY)
+endif()
+
 # Debian keeps manual pages and changelogs gzipped, without a timestamp.
-foreach(file fieldline.1 changelog)
-  configure_file(${linux}/${file}.in ${file} @ONLY)
+set(gzipped)
+macro(gzipped_document source file)
+  configure_file(${source} ${file} @ONLY)
   add_custom_command(OUTPUT ${file}.gz
     COMMAND gzip -9n -c ${file} > ${file}.gz
     DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${file})
+  list(APPEND gzipped ${file}.gz)
+endmacro()
+gzipped_document(${linux}/fieldline.1.in fieldline.1)
+gzipped_document(${linux}/changelog.in changelog)
+foreach(language ${man_languages})
+  gzipped_document(${CMAKE_CURRENT_BINARY_DIR}/man/${language}/fieldline.1.in man/${language}/fieldline.1)
 endforeach()
-add_custom_target(gzipped_documents ALL DEPENDS fieldline.1.gz changelog.gz)
-configure_file(${linux}/${metainfo}.in ${metainfo} @ONLY)
+add_custom_target(gzipped_documents ALL DEPENDS ${gzipped})
 
 # Debian strips .comment and .note too (lintian: binary-has-unneeded-section).
 install(CODE "if(CMAKE_INSTALL_DO_STRIP)
@@ -25,7 +66,11 @@ install(CODE "if(CMAKE_INSTALL_DO_STRIP)
                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/fieldline\")
 endif()")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/fieldline.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${linux}/io.github.fieldline.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(language ${man_languages})
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${language}/fieldline.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/${language}/man1)
+endforeach()
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/io.github.fieldline.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 48 256)
   install(FILES ${linux}/icons/${size}.png RENAME fieldline.png
