@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 : "${VERSION:?}"
+sources=$PWD
 release=$PWD/build/release
 cd "$release"
 sha256sum --quiet -c SHA256SUMS
@@ -38,7 +39,9 @@ listing=$(tar -tzf "$web.tar.gz")
 has_all "$listing" "$web/index.html" "$web/fieldline.js" "$web/fieldline.wasm" "$web/manifest.webmanifest" \
   "$web/sw.js" "$web/icons/48.png" "$web/icons/192.png" "$web/icons/256.png" "$web/icons/512.png" "$web/LICENSE"
 tar -xzOf "$web.tar.gz" "$web/index.html" | grep -q "fieldline $VERSION," || fail "$web: the page does not say $VERSION"
-echo "$web.tar.gz: the site, its version on the page, LICENSE"
+# A page for each language of po/, in its folder named by its tag.
+has_all "$listing" $(for po in "$sources"/po/*.po; do tag=$(basename "$po" .po); echo "$web/${tag/_/-}/index.html"; done)
+echo "$web.tar.gz: the site in every language, its version on the page, LICENSE"
 
 source=fieldline-$VERSION
 has_all "$(tar -tzf "$source.tar.gz")" "$source/LICENSE" "$source/README.md" "$source/src/main.cpp" "$source/Makefile"
