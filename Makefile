@@ -74,7 +74,7 @@ release: package windows build-web
 	VERSION=$(VERSION) scripts/release.sh
 
 check-release: release
-	scripts/require.sh lintian=lintian hardening-check=devscripts unzip=unzip
+	scripts/require.sh lintian=lintian hardening-check=devscripts unzip=unzip msiinfo=msitools
 	VERSION=$(VERSION) scripts/check_release.sh
 
 check-reproducible:

@@ -34,6 +34,24 @@ zip=fieldline-$VERSION-windows-x86_64.zip
   fail "$zip holds $(unzip -Z1 "$zip" | tr '\n' ' ')"
 echo "$zip: the program, SDL.dll, README, licences"
 
+# The installer: a per-machine x64 package of this version, the zip's files
+# under Program Files\fieldline, the upgrade rows and the rows that remove
+# SDL's stdout.txt on uninstall.
+msi=${zip%.zip}.msi
+summary=$(msiinfo suminfo "$msi")
+grep -qx "Template: x64;1033" <<<"$summary" || fail "$msi is not for x64: $(grep Template <<<"$summary")"
+grep -qx "Subject: fieldline $VERSION installer" <<<"$summary" || fail "$msi does not say $VERSION"
+grep -qx "Security: 2 (2)" <<<"$summary" || fail "$msi's summary: $summary"
+property() { msiinfo export "$msi" Property | tr -d '\r' | awk -F'\t' -v name="$1" '$1 == name { print $2 }'; }
+[ "$(property ProductVersion)" = "$VERSION" ] && [ "$(property ALLUSERS)" = 1 ] &&
+  [ "$(property ARPNOMODIFY)" = 1 ] && [ "$(property ARPNOREPAIR)" = 1 ] ||
+  fail "$msi's properties: $(msiinfo export "$msi" Property | tr '\r\n' '  ')"
+[ "$(msiinfo export "$msi" Upgrade | grep -c WIX_)" -eq 2 ] || fail "$msi has no upgrade and downgrade rows"
+[ "$(msiinfo export "$msi" RemoveFile | grep -cE 'std(out|err)\.txt')" -eq 2 ] || fail "$msi does not remove stdout.txt"
+[ "$(msiextract -l "$msi" | LC_ALL=C sort | tr '\n' ' ')" = "fieldline/COPYING-SDL.txt fieldline/LICENSE.txt fieldline/README-SDL.txt fieldline/README.txt fieldline/SDL.dll fieldline/fieldline.exe " ] ||
+  fail "$msi holds $(msiextract -l "$msi" | tr '\n' ' ')"
+echo "$msi: x64, per machine, $VERSION; upgrades, refuses downgrades, removes stdout.txt; the zip's files"
+
 web=fieldline-$VERSION-web
 listing=$(tar -tzf "$web.tar.gz")
 has_all "$listing" "$web/index.html" "$web/fieldline.js" "$web/fieldline.wasm" "$web/manifest.webmanifest" \

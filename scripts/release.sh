@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Gathers every platform's artifact into build/release/, with SHA256SUMS:
-# the Debian packages for amd64, arm64 and armhf, the Windows zip, the web
+# the Debian packages for amd64, arm64 and armhf, the Windows zip and installer, the web
 # site, the sources (the last commit's), and the source of the SDL that the
 # zip's SDL.dll was built from. Run by make release, which sets VERSION and
 # SOURCE_DATE_EPOCH; everything here is dated from the latter.
@@ -18,7 +18,7 @@ for arch in arm64 armhf; do
   cp "build/cross/$arch/package/fieldline_${VERSION}_$arch.deb" "$release/"
 done
 
-cp "build/windows/fieldline-$VERSION-windows-x86_64.zip" "$release/"
+cp "build/windows/fieldline-$VERSION-windows-x86_64.zip" "build/windows/fieldline-$VERSION-windows-x86_64.msi" "$release/"
 # The LGPL asks that SDL.dll's source be offered with it: Debian's source
 # package, as apt-get source fetched it.
 cp build/windows/sdl-source/libsdl1.2_*.dsc build/windows/sdl-source/libsdl1.2_*.tar.* "$release/"

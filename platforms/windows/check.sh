@@ -26,6 +26,20 @@ for binary in fieldline.exe SDL.dll; do
 done
 echo "fieldline.exe and SDL.dll: DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA; stripped"
 
+# The exe's own resources, which Explorer and the taskbar show: its icon, and
+# version information that names this version.
+resources=$(wrestool -l "$exe")
+for kind in group_icon version; do
+  grep -q "type=$kind" <<<"$resources" || { echo "FAIL: fieldline.exe has no $kind resource"; exit 1; }
+done
+strings -el "$exe" >"$unpacked/strings"
+for field in FileVersion ProductVersion ProductName CompanyName LegalCopyright FileDescription; do
+  value=$(grep -A1 -x "$field" "$unpacked/strings" | sed -n 2p)
+  case $field in *Version) [ "$value" = "${VERSION:?}" ] ;; *) [ -n "$value" ] ;; esac ||
+    { echo "FAIL: fieldline.exe's $field is '$value'"; exit 1; }
+done
+echo "fieldline.exe: its icon, and version information for $VERSION"
+
 status=0
 out=$(SDL_VIDEODRIVER=no-such-driver WINE_TIMEOUT=120 platforms/windows/wine_launcher.sh "$exe") || status=$?
 if [ "$status" -ne 1 ] || [ "$(printf '%s\n' "$out" | wc -l)" -ne 1 ] ||

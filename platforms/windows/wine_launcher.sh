@@ -7,9 +7,11 @@ set -euo pipefail
 exe=$1
 folder=$(cd "$(dirname "$exe")" && pwd)
 # A private Wine prefix that never asks to download components (that would
-# hang offline); a missing DLL opens a modal box and hangs too, hence the timeout.
+# hang offline); a missing DLL opens a modal box and hangs too, hence the
+# timeout. Wine's menu builder would write the prefix's shortcuts into the
+# host's own menus: it is off.
 export WINEPREFIX=${WINEPREFIX:-$folder/../wine}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # A new prefix is set up first, on its own: its set-up may report failures
 # (no 32-bit Wine here) that do not concern a 64-bit program.
 if [ ! -d "$WINEPREFIX" ]; then
