@@ -220,13 +220,23 @@ try {
   await touch(2, 0, 0, 'touchEnd');
   await touch(1, 0, 0, 'touchEnd');
   check('phone: a finger does not scroll the page', await phone.evaluate(() => window.scrollY) === scrolled ? [] : ['scrolled']);
-  await phone.context().close();
 
   // By finger on a tablet: 2x.
   const tablet = await newDevice(TABLET);
   const tabletTouch = await fingers(tablet);
   const tabletBox = await pointerTable(tablet, 'finger on a tablet at 2x', (x, y) => tabletTouch(1, x, y));
   check('tablet: 2x', tabletBox.width === 640 ? [] : [`${tabletBox.width} px wide`]);
+  // A finger lands anywhere in a pixel: a quarter, a half and three
+  // quarters into it, the line starts from that pixel, on the phone too.
+  for (const [device, box, touchAt, scale] of [[tablet, tabletBox, tabletTouch, 2], [phone, phoneBox, touch, 1]]) {
+    for (const fraction of [0.25, 0.5, 0.75]) {
+      for (const row of ROWS.slice(0, 2)) {
+        await touchAt(1, box.x + (row.at[0] + fraction) * scale, box.y + (row.at[1] + fraction) * scale);
+        await checkRow(device, `finger ${fraction} into a pixel at ${scale}x`, row);
+      }
+    }
+  }
+  await phone.context().close();
   await tablet.context().close();
 
   // Every width from a small phone to a desktop, in every language: no
