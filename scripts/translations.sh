@@ -28,9 +28,27 @@ make_template() {
     sed '1s/.*/# The texts of fieldline: its page, menu entry, metadata and manual page./; /^# FIRST AUTHOR/d' >"$1"
 }
 
-# What a message carries that a translation must keep: placeholders,
-# configure-time names, and the manual page's font and character escapes.
-markup() { grep -oE '\{[a-z]+\}|@[A-Z_]+@|[BIR]<|\\[(][a-z]{2}|\\~' | sort; }
+# Every message whose translation does not carry the same placeholders,
+# configure-time names and manual-page font and character escapes as its
+# English, from the catalogue $1 (one message a line once unwrapped).
+markup_differs() {
+  msgcat --no-wrap "$1" | awk '
+    function markup(text,   list, n, i, j, t, sorted) {
+      n = 0
+      while (match(text, /\{[a-z]+\}|@[A-Z_]+@|[BIR]<|\\\\[(][a-z][a-z]|\\\\~/)) {
+        list[++n] = substr(text, RSTART, RLENGTH)
+        text = substr(text, RSTART + RLENGTH)
+      }
+      # Order does not matter: a translation may move them about.
+      for (i = 2; i <= n; i++) for (j = i; j > 1 && list[j - 1] > list[j]; j--) { t = list[j]; list[j] = list[j - 1]; list[j - 1] = t }
+      sorted = ""
+      for (i = 1; i <= n; i++) sorted = sorted " " list[i]
+      return sorted
+    }
+    /^msgid "/ { id = substr($0, 8, length($0) - 8) }
+    /^msgstr "/ { text = substr($0, 9, length($0) - 9)
+                  if (id != "" && text != "" && markup(id) != markup(text)) print id " => " text }'
+}
 
 case ${1:-} in
   update)
@@ -61,20 +79,11 @@ case ${1:-} in
       untranslated=$(msgattrib --untranslated --no-obsolete "$work/merged.po" | grep -c '^msgid ' || true)
       [ "$untranslated" -le 1 ] || fail "$po: $((untranslated - 1)) messages untranslated"
       [ -z "$(msgattrib --only-obsolete "$work/merged.po")" ] || fail "$po: messages the sources no longer use"
-      # Each message's placeholders and markup, against its English.
-      msgexec -i "$po" "$0" compare-markup >"$work/markup"
+      markup_differs "$po" >"$work/markup"
       [ ! -s "$work/markup" ] || fail "$po: placeholders or markup differ from the English: $(head -c 600 "$work/markup")"
     done
     [ "$failures" -eq 0 ] && echo "translations: $(find po -name '*.po' | wc -l) catalogues, every message translated and sound"
     [ "$failures" -eq 0 ]
-    ;;
-  compare-markup)
-    # Run by msgexec for one message: its translation on standard input, its English in MSGEXEC_MSGID.
-    translation=$(cat)
-    [ -n "$translation" ] && [ -n "${MSGEXEC_MSGID:-}" ] || exit 0
-    if [ "$(markup <<<"$MSGEXEC_MSGID")" != "$(markup <<<"$translation")" ]; then
-      printf '%s => %s\n' "$MSGEXEC_MSGID" "$translation"
-    fi
     ;;
   *)
     echo "usage: $0 update|check" >&2
