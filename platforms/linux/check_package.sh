@@ -26,11 +26,13 @@ tarball=$minimal/bookworm.tar
 if [ -f "$tarball" ]; then echo "minimal system: reusing $tarball"; else
   echo "minimal system: making $tarball"
   mkdir -p "$minimal"
-  mmdebstrap --quiet --variant=apt --skip=cleanup/apt/lists bookworm "$tarball.part" \
+  # mmdebstrap takes the format from the name: a .tar, not yet in its place.
+  rm -rf "$minimal/part.tar"
+  mmdebstrap --quiet --variant=apt --skip=cleanup/apt/lists bookworm "$minimal/part.tar" \
     "deb http://deb.debian.org/debian bookworm main" \
     "deb http://deb.debian.org/debian bookworm-updates main" \
     "deb http://deb.debian.org/debian-security bookworm-security main" </dev/null
-  mv "$tarball.part" "$tarball"
+  mv "$minimal/part.tar" "$tarball"
 fi
 # The packages a row downloads are kept beside it for the next row and run.
 mkdir -p "$minimal/archives"
