@@ -21,9 +21,10 @@ platforms/linux/lint_package.sh "$deb"
 echo "manual page, menu entry, AppStream metadata and package: lint-free"
 
 # Debian 12 as mmdebstrap's apt variant makes it (essential packages and
-# apt, with its package lists), made once and kept.
+# apt, with its package lists), made once and kept for a day: as the
+# archive moves on, its lists name packages the mirrors no longer have.
 tarball=$minimal/bookworm.tar
-if [ -f "$tarball" ]; then echo "minimal system: reusing $tarball"; else
+if [ -n "$(find "$tarball" -mtime -1 2>/dev/null)" ]; then echo "minimal system: reusing $tarball"; else
   echo "minimal system: making $tarball"
   mkdir -p "$minimal"
   # mmdebstrap takes the format from the name: a .tar, not yet in its place.
