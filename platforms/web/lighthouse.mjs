@@ -10,7 +10,7 @@ import { serve } from './serve.mjs';
 
 // Performance is partly a measure of the machine: on a busy one, total
 // blocking time (30 % of the score) goes to nothing and medians fall to 70
-// (69 to 81 a run, measured), against 98 to 100 on a quiet one. The floor
+// (67 to 81 a run, measured), against 98 to 100 on a quiet one. The floor
 // sits below that, where it still catches what the rest of the score
 // weighs (largest paint, layout shift, first paint): a regression there
 // costs 10 to 25 points even on a busy machine.
