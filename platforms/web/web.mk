@@ -1,9 +1,12 @@
 # The browser: the same sources built with emscripten's SDL 1.2 into a
-# static page, served on loopback, and checked in headless Chromium.
+# static page, served on loopback, and checked in the three engines a class
+# uses: Chromium, Firefox (firefox-esr) and WebKit (WebKitGTK's MiniBrowser).
 # Included by the Makefile.
 #   make web        build the site into build/web/site/ and serve it at http://127.0.0.1:8000/
 #   make build-web  build only
-#   make check-web  the page in headless Chromium: mouse, finger, keyboard, screens, offline, axe
+#   make check-web  the page in Chromium, Firefox and WebKit: mouse, finger, keyboard, widths,
+#                   embedded, full screen, offline; in Chromium also axe, languages, 125/150 % screens
+#   make check-web-chromium, check-web-firefox, check-web-webkit: one engine
 #   make check-lighthouse  Lighthouse's scores on the served page, mobile and desktop
 WEB := platforms/web
 WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm msgfmt=gettext
@@ -11,7 +14,7 @@ WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm msgfmt=ge
 # whose modules live here.
 export NODE_PATH := /usr/share/nodejs
 
-.PHONY: web build-web check-web check-lighthouse
+.PHONY: web build-web check-web check-web-chromium check-web-firefox check-web-webkit check-lighthouse
 
 web: build-web
 	node $(WEB)/serve.mjs build/web/site 8000
@@ -21,10 +24,18 @@ build-web:
 	emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
 	cmake --build build/web -j $(JOBS)
 
+ENGINE_NEEDS_chromium := chromium=chromium
+ENGINE_NEEDS_firefox := firefox-esr=firefox-esr
+ENGINE_NEEDS_webkit := WebKitWebDriver=webkit2gtk-driver Xvfb=xvfb xdotool=xdotool
+# Every engine runs, and a failure in one is reported after the others.
 check-web: build-web
-	scripts/require.sh chromium=chromium
+	status=0; for engine in chromium firefox webkit; do \
+	  $(MAKE) --no-print-directory check-web-$$engine || status=1; done; exit $$status
+
+check-web-chromium check-web-firefox check-web-webkit: check-web-%: build-web
+	scripts/require.sh $(ENGINE_NEEDS_$*)
 	cd $(WEB) && npm ci --omit=dev --no-audit --no-fund --loglevel=error
-	node $(WEB)/browser_test.mjs build/web/site tests/pointer_cases.txt
+	node $(WEB)/browser_test.mjs build/web/site tests/pointer_cases.txt $*
 
 check-lighthouse: build-web
 	scripts/require.sh chromium=chromium
