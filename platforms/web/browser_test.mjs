@@ -271,7 +271,7 @@ async function engineTable(engine) {
   // In iframes of a course page's sizes, as the page (from a small phone's
   // width up: no overflow, whole CSS pixels) and as the picture alone (the
   // largest whole scale the frame holds, centred on black, exact pointer).
-  const course = await engine.newTab({ width: 1940, height: 1200 });
+  const course = await engine.newTab({ width: 1940, height: 1200, touch: true, mobile: false });
   await course.goto(`${url}icons/48.png`);
   for (const [width, height, scale] of [[320, 568, 1], [390, 844, 1], [820, 1180, 2], [1280, 800, 3]]) {
     await inFrame(course, '', width, height);
@@ -313,6 +313,8 @@ async function engineTable(engine) {
       await course.move(frameBox.x + 240 * 2 + 1, frameBox.y + 100 * 2 + 1);
       await course.press('ArrowRight', true);
       await checkRow(course, named('embedded: the keyboard'), ROWS.find((row) => row.at.join() === '250,100'), 'iframe');
+      await pointerTable(course, named('embedded: by finger'), (x, y) => course.touch(1, x, y), 'iframe');
+      await course.touch(1, 0, 0, 'touchEnd');
     }
   }
   await course.close();
@@ -502,6 +504,7 @@ async function chromiumRun() {
       ['?lang= over the browser', ['de'], '?lang=es', 'es/'],
       ['?lang=en over the browser', ['de'], '?lang=en', '?lang=en'],
       ['a shared link over the browser', ['de'], 'ja/', 'ja/'],
+    ['embedded: the language, the picture alone', ['de'], '?embed', 'de/?embed'],
     ]) {
       const visitor = await browser.newContext();
       await visitor.addInitScript(prefers, languages);

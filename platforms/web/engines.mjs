@@ -6,7 +6,7 @@
 //
 // A tab: goto(url), evaluate(fn, arg), move(x, y), click(x, y),
 // press(key, shift), down(key), up(key), touch(id, x, y, type), close().
-// An engine: newTab({ width, height, touch, scale }), errors (console
+// An engine: newTab({ width, height, touch, mobile, scale }), errors (console
 // errors and warnings, uncaught exceptions), close(), and what it can do.
 import { spawn } from 'node:child_process';
 import { existsSync } from 'node:fs';
@@ -22,8 +22,8 @@ export function chromiumEngine(browser) {
     // Headless Chromium has no browser frame to take Escape out of full
     // screen, as Chrome's does.
     name: 'Chromium', errors, fractionalTouch: true, escapeLeavesFullScreen: false,
-    async newTab({ width, height, touch = false, scale = 1 }) {
-      const context = await browser.newContext({ viewport: { width, height }, hasTouch: touch, isMobile: touch, deviceScaleFactor: scale });
+    async newTab({ width, height, touch = false, mobile = touch, scale = 1 }) {
+      const context = await browser.newContext({ viewport: { width, height }, hasTouch: touch, isMobile: mobile, deviceScaleFactor: scale });
       const page = await context.newPage();
       return chromiumTab(page, errors);
     },
@@ -185,15 +185,24 @@ export async function webkitEngine() {
     async touch(id, x, y, type = fingers.has(id) ? 'touchMove' : 'touchStart') {
       if (type === 'touchEnd') fingers.delete(id); else fingers.set(id, [x, y]);
       await evaluate(({ id, x, y, type, down }) => {
-        const target = window.touch_target && type !== 'touchStart' ? window.touch_target : document.elementFromPoint(x, y);
-        window.touch_target = target;
-        const make = ([finger, fx, fy]) => document.createTouch(window, target, finger,
-          fx + window.scrollX, fy + window.scrollY, fx, fy);
+        // The element under the first finger, through any iframes on the
+        // way, with the offset of the document it is in.
+        if (type === 'touchStart' && down.length === 1) {
+          let [view, left, top, target] = [window, 0, 0, document.elementFromPoint(x, y)];
+          while (target?.contentDocument) {
+            const box = target.getBoundingClientRect();
+            [view, left, top] = [target.contentWindow, left + box.left + target.clientLeft, top + box.top + target.clientTop];
+            target = view.document.elementFromPoint(x - left, y - top);
+          }
+          window.touched = { view, left, top, target };
+        }
+        const { view, left, top, target } = window.touched;
+        const make = ([finger, fx, fy]) => view.document.createTouch(view, target, finger,
+          fx - left + view.scrollX, fy - top + view.scrollY, fx, fy);
         const touches = down.map(make);
-        const changed = [make([id, x, y])];
-        target.dispatchEvent(new TouchEvent(type.toLowerCase(), { bubbles: true, cancelable: true, view: window,
-          touches: document.createTouchList(...touches), targetTouches: document.createTouchList(...touches),
-          changedTouches: document.createTouchList(...changed) }));
+        target.dispatchEvent(new view.TouchEvent(type.toLowerCase(), { bubbles: true, cancelable: true, view,
+          touches: view.document.createTouchList(...touches), targetTouches: view.document.createTouchList(...touches),
+          changedTouches: view.document.createTouchList(make([id, x, y])) }));
       }, { id, x, y, type, down: [...fingers].map(([finger, [fx, fy]]) => [finger, fx, fy]) });
     },
     close: () => gather(),
