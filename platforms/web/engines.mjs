@@ -9,7 +9,7 @@
 // An engine: newTab({ width, height, touch, mobile, scale }), errors (console
 // errors and warnings, uncaught exceptions), close(), and what it can do.
 import { spawn } from 'node:child_process';
-import { existsSync } from 'node:fs';
+import { createServer } from 'node:net';
 import puppeteer from 'puppeteer-core';
 
 const settle = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -61,8 +61,6 @@ export function chromiumTab(page, errors) {
 export async function firefoxEngine() {
   const browser = await puppeteer.launch({
     browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true,
-    // Nothing but the loopback server is ever asked for.
-    extraPrefsFirefox: { 'network.dns.localDomains': '', 'browser.safebrowsing.update.enabled': false },
   });
   const errors = [];
   return {
@@ -115,11 +113,9 @@ export async function webkitEngine() {
   const xvfb = spawn('Xvfb', ['-displayfd', '3', '-noreset', '-nolisten', 'tcp', '-screen', '0', '2560x1600x24'],
     { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
   const display = await new Promise((resolve) => xvfb.stdio[3].once('data', (line) => resolve(`:${String(line).trim()}`)));
+  // A free port: the one the system gives a listener, given back.
   const port = await new Promise((resolve) => {
-    // A free port: the one the system gives a listener, given back.
-    import('node:net').then(({ createServer }) => {
-      const probe = createServer().listen(0, '127.0.0.1', () => { const { port } = probe.address(); probe.close(() => resolve(port)); });
-    });
+    const probe = createServer().listen(0, '127.0.0.1', () => { const { port } = probe.address(); probe.close(() => resolve(port)); });
   });
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], { env: { ...process.env, DISPLAY: display }, stdio: 'ignore' });
   const request = async (method, path, body) => {
@@ -229,8 +225,3 @@ export async function webkitEngine() {
     },
   };
 }
-
-export const ENGINES = {
-  firefox: existsSync('/usr/bin/firefox-esr') ? firefoxEngine : null,
-  webkit: existsSync(MINIBROWSER) ? webkitEngine : null,
-};
