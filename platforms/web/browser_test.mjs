@@ -586,6 +586,16 @@ async function chromiumRun() {
       await context.close();
     }
 
+    // Where a browser has no full screen (an iPhone's), neither the control
+    // nor what the page says of it shows.
+    const noFullScreen = await browser.newContext();
+    await noFullScreen.addInitScript(() => Object.defineProperty(Document.prototype, 'fullscreenEnabled', { get: () => false }));
+    const plain = await noFullScreen.newPage();
+    await plain.goto(url);
+    check('no full screen: neither the control nor its note shown', await plain.evaluate(() =>
+      ['full', 'projector'].filter((id) => document.getElementById(id).getClientRects().length)));
+    await noFullScreen.close();
+
     // Figures: five seconds with the full line from (160, 100), against the
     // animation frames the page was given, as it runs and with the CPU 4x slower.
     await page.mouse.move(box.x + 160 * 3 + 1, box.y + 100 * 3 + 1);
