@@ -14,6 +14,22 @@ import puppeteer from 'puppeteer-core';
 
 const settle = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// The verbs playwright's and puppeteer's pages share.
+const pageVerbs = (page) => ({
+  page,
+  goto: (url) => page.goto(url),
+  evaluate: (fn, arg) => page.evaluate(fn, arg),
+  move: (x, y) => page.mouse.move(x, y),
+  click: (x, y) => page.mouse.click(x, y),
+  async press(key, shift) {
+    if (shift) await page.keyboard.down('Shift');
+    await page.keyboard.press(key);
+    if (shift) await page.keyboard.up('Shift');
+  },
+  down: (key) => page.keyboard.down(key),
+  up: (key) => page.keyboard.up(key),
+});
+
 // Chromium: contexts of a browser the test has launched; touches through
 // the DevTools protocol, which takes fractional positions.
 export function chromiumEngine(browser) {
@@ -39,14 +55,7 @@ export function chromiumTab(page, errors) {
   const down = new Map();
   let cdp = null;
   return {
-    page,
-    goto: (url) => page.goto(url),
-    evaluate: (fn, arg) => page.evaluate(fn, arg),
-    move: (x, y) => page.mouse.move(x, y),
-    click: (x, y) => page.mouse.click(x, y),
-    press: (key, shift) => page.keyboard.press(shift ? `Shift+${key}` : key),
-    down: (key) => page.keyboard.down(key),
-    up: (key) => page.keyboard.up(key),
+    ...pageVerbs(page),
     async touch(id, x, y, type = down.has(id) ? 'touchMove' : 'touchStart') {
       cdp ??= await page.context().newCDPSession(page);
       if (type === 'touchEnd') down.delete(id); else down.set(id, { x, y, id });
@@ -73,18 +82,7 @@ export async function firefoxEngine() {
       await page.setViewport({ width, height, hasTouch: touch, deviceScaleFactor: scale });
       const fingers = new Map();
       return {
-        page,
-        goto: (url) => page.goto(url),
-        evaluate: (fn, arg) => page.evaluate(fn, arg),
-        move: (x, y) => page.mouse.move(x, y),
-        click: (x, y) => page.mouse.click(x, y),
-        async press(key, shift) {
-          if (shift) await page.keyboard.down('Shift');
-          await page.keyboard.press(key);
-          if (shift) await page.keyboard.up('Shift');
-        },
-        down: (key) => page.keyboard.down(key),
-        up: (key) => page.keyboard.up(key),
+        ...pageVerbs(page),
         async touch(id, x, y, type = fingers.has(id) ? 'touchMove' : 'touchStart') {
           if (type === 'touchStart') fingers.set(id, await page.touchscreen.touchStart(x, y));
           else if (type === 'touchMove') await fingers.get(id).move(x, y);
