@@ -34,6 +34,17 @@ static int to_pixel(double v)
     return -1;
 }
 
+// One step of exactly one pixel along the field from (x, y). Where the
+// field is NaN or zero the new position is NaN, and stays so.
+static inline void step_along_field(double &x, double &y)
+{
+    const FieldVector f = field_at(x, y);
+    const double length = std::sqrt(f.fx * f.fx + f.fy * f.fy);
+    const double g = 1.0 / length;
+    x += f.fx * g;
+    y += f.fy * g;
+}
+
 void trace_field_line(double x0, double y0)
 {
     double x = x0;
@@ -41,13 +52,50 @@ void trace_field_line(double x0, double y0)
     // No early exit, even once the walk is NaN or far off the picture: every
     // trace costs the same, and a line that leaves may come back.
     for (int step = 0; step < TRACE_STEPS; ++step) {
-        const FieldVector f = field_at(x, y);
-        const double length = std::sqrt(f.fx * f.fx + f.fy * f.fy);
-        const double g = 1.0 / length;
-        x += f.fx * g;
-        y += f.fy * g;
+        step_along_field(x, y);
         put_pixel(to_pixel(x), to_pixel(y), LINE_COLOUR.red, LINE_COLOUR.green, LINE_COLOUR.blue);
     }
+}
+
+// The negative source within REACH_DISTANCE of (x, y), or -1. False for NaN.
+static int source_reached(double x, double y)
+{
+    for (int i = 0; i < 3; ++i) {
+        const PointSource &s = source_table[i];
+        const double dx = s.x - x, dy = s.y - y;
+        if (s.strength < 0 && dx * dx + dy * dy <= REACH_DISTANCE * REACH_DISTANCE)
+            return i;
+    }
+    return -1;
+}
+
+// The nearest of the eight words to the direction (dx, dy), y growing
+// downwards; NO_HEADING for a NaN direction.
+static Heading heading_of(double dx, double dy)
+{
+    if (!(std::isfinite(dx) && std::isfinite(dy)))
+        return NO_HEADING;
+    constexpr double EIGHTH_TURN = 0.78539816339744830962; // pi / 4
+    const double eighths = std::atan2(-dy, dx) / EIGHTH_TURN;
+    const long sector = std::lround(eighths);
+    return static_cast<Heading>((sector + 8) % 8);
+}
+
+LineDescription describe_field_line(double x0, double y0)
+{
+    const FieldVector f = field_at(x0, y0);
+    LineDescription d{-1, TRACE_STEPS, x0, y0, NO_HEADING, std::sqrt(f.fx * f.fx + f.fy * f.fy)};
+    for (int step = 1; step <= TRACE_STEPS; ++step) {
+        step_along_field(d.end_x, d.end_y);
+        if (step == 1)
+            d.heading = heading_of(d.end_x - x0, d.end_y - y0);
+        d.source = source_reached(d.end_x, d.end_y);
+        if (d.source >= 0) {
+            d.steps = step;
+            break;
+        }
+    }
+    return d;
 }
 
 void draw_source_markers()

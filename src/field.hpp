@@ -34,3 +34,24 @@ void trace_field_line(double x0, double y0);
 
 // Plots each source as one pixel in the marker colour. Same lock rule.
 void draw_source_markers();
+
+// A step that lands this close to a negative source (in pixels) has reached
+// it: from there the walk only bounces about it.
+constexpr double REACH_DISTANCE = 1.0;
+
+// Which way a line sets off, as the eight words a listener is told, counted
+// anticlockwise on the screen from "right". NO_HEADING where the field has no
+// direction (on a source).
+enum Heading { RIGHT, UP_RIGHT, UP, UP_LEFT, LEFT, DOWN_LEFT, DOWN, DOWN_RIGHT, NO_HEADING };
+
+// The line from a start, in words rather than pixels, for a reader who
+// cannot see the picture: the same walk as trace_field_line's, plotting
+// nothing.
+struct LineDescription {
+    int source;          // index in source_table of the negative source it reaches, or -1
+    int steps;           // steps taken until it reached it, else TRACE_STEPS
+    double end_x, end_y; // where that last step landed (NaN from a source)
+    Heading heading;     // the direction of its first step
+    double strength;     // the field's magnitude at the start (NaN on a source)
+};
+LineDescription describe_field_line(double x0, double y0);

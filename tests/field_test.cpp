@@ -176,4 +176,58 @@ TEST_F(TraceTest, MarkersAreWhiteAtTheSources)
     }
 }
 
+// What a listener is told: where the line goes, which way it sets off.
+// source: the negative source reached, -1 for none; end: the pixel its last
+// step lands in (on the source reached, or where the 200th stops).
+struct DescriptionCase {
+    const char *name;
+    double x0, y0;
+    int source, steps;
+    Pixel end;
+    Heading heading;
+};
+
+TEST_F(TraceTest, DescribesWhereTheLineGoesAsTheTracerDrawsIt)
+{
+    const DescriptionCase cases[] = {
+        {"from the middle: left into (80, 100)", 160, 100, 2, 80, {80, 99}, LEFT},
+        {"beside the positive source: right, then up into (240, 66)", 250, 100, 1, 86, {240, 65}, RIGHT},
+        {"from the top-left corner: down and right", 0, 0, 2, 128, {79, 99}, DOWN_RIGHT},
+        {"reaches none: off the right edge", 300, 150, -1, TRACE_STEPS, {417, 94}, DOWN_RIGHT},
+        {"a pixel right of (80, 100): reached at once", 81, 100, 2, 1, {80, 99}, LEFT},
+        {"a pixel below (240, 66): reached at once", 240, 67, 1, 1, {239, 66}, UP},
+        {"a pixel right of the positive source: away from it", 241, 100, 1, 94, {240, 65}, RIGHT},
+        {"far outside the picture: reaches none", -5000, 100, -1, TRACE_STEPS, {-4800, 98}, RIGHT},
+    };
+    for (const DescriptionCase &c : cases) {
+        reset_recorder();
+        const LineDescription d = describe_field_line(c.x0, c.y0);
+        EXPECT_EQ(d.source, c.source) << c.name;
+        EXPECT_EQ(d.steps, c.steps) << c.name;
+        EXPECT_EQ(Pixel(int(d.end_x), int(d.end_y)), c.end) << c.name;
+        EXPECT_EQ(d.heading, c.heading) << c.name;
+        EXPECT_TRUE(plotted.empty()) << c.name << ": a description draws nothing";
+        // The same walk as the picture's: its last step lands where the
+        // tracer plots that step.
+        trace_field_line(c.x0, c.y0);
+        EXPECT_EQ(plotted[std::size_t(c.steps - 1)], c.end) << c.name;
+    }
+    // The field's strength at the start: strongest beside a source.
+    EXPECT_GT(describe_field_line(81, 100).strength, describe_field_line(85, 100).strength);
+    EXPECT_GT(describe_field_line(85, 100).strength, describe_field_line(160, 100).strength);
+}
+
+// On a source, or from a non-finite start, the field has no direction: the
+// walk is NaN from its first step, as the tracer's is, and reaches nothing.
+TEST(DescribeFieldLine, HasNoHeadingWhereTheFieldHasNoDirection)
+{
+    const double starts[][2] = {{240, 100}, {240, 66}, {80, 100}, {NaN, 5}, {5, NaN}, {1e300, 5}};
+    for (const auto &s : starts) {
+        const LineDescription d = describe_field_line(s[0], s[1]);
+        EXPECT_EQ(d.source, -1) << s[0] << ", " << s[1];
+        EXPECT_EQ(d.heading, NO_HEADING) << s[0] << ", " << s[1];
+        EXPECT_TRUE(std::isnan(d.end_x) && std::isnan(d.end_y)) << s[0] << ", " << s[1];
+    }
+}
+
 } // namespace
