@@ -1,7 +1,9 @@
 // Serves the site folder (build/web/site/) on the loopback address only, as
 // static files: gzipped where the browser takes it, with each file's type,
 // and revalidated on every load, so that a new build's service worker is
-// found at once while the worker answers offline from its own cache.
+// found at once while the worker answers offline from its own cache. Every
+// answer carries the headers a school's host should send (README): the
+// strict policy the page runs under, and no sniffing or referrer.
 // Usage: node platforms/web/serve.mjs FOLDER [PORT]   (PORT 0 picks a free one)
 // Also imported by the browser test, which serves the page the same way.
 import { createHash } from 'node:crypto';
@@ -14,16 +16,25 @@ import { gzipSync } from 'node:zlib';
 const TYPES = {
   '.html': 'text/html; charset=utf-8',
   '.js': 'text/javascript; charset=utf-8',
+  '.css': 'text/css; charset=utf-8',
   '.wasm': 'application/wasm',
   '.webmanifest': 'application/manifest+json',
   '.png': 'image/png',
 };
-const COMPRESSIBLE = new Set(['.html', '.js', '.wasm', '.webmanifest']);
+const COMPRESSIBLE = new Set(['.html', '.js', '.css', '.wasm', '.webmanifest']);
+// Nothing inline, nothing from elsewhere; WebAssembly compiled from the
+// site's own file; any course page may frame it.
+export const SECURITY_HEADERS = {
+  'Content-Security-Policy': "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; " +
+    "img-src 'self'; object-src 'none'; base-uri 'none'; frame-ancestors *",
+  'X-Content-Type-Options': 'nosniff',
+  'Referrer-Policy': 'no-referrer',
+};
 
 export function serve(folder, port) {
   const server = createServer((request, response) => {
     const refuse = (status, text, headers = {}) => response
-      .writeHead(status, { 'Content-Type': 'text/plain; charset=utf-8', ...headers }).end(`${text}\n`);
+      .writeHead(status, { 'Content-Type': 'text/plain; charset=utf-8', ...SECURITY_HEADERS, ...headers }).end(`${text}\n`);
     if (request.method !== 'GET' && request.method !== 'HEAD') {
       refuse(405, 'only GET and HEAD', { Allow: 'GET, HEAD' });
       return;
@@ -52,6 +63,7 @@ export function serve(folder, port) {
     const gzip = COMPRESSIBLE.has(type) && /\bgzip\b/.test(request.headers['accept-encoding'] ?? '');
     const tag = `"${createHash('sha256').update(body).digest('hex').slice(0, 16)}${gzip ? '-gz' : ''}"`;
     const headers = {
+      ...SECURITY_HEADERS,
       'Content-Type': TYPES[type] ?? 'application/octet-stream',
       'Cache-Control': 'no-cache',
       ETag: tag,

@@ -9,6 +9,7 @@ set(web ${CMAKE_CURRENT_LIST_DIR})
 target_link_options(fieldline PRIVATE -sASYNCIFY -sINVOKE_RUN=0
                     -sEXPORTED_RUNTIME_METHODS=ccall -sENVIRONMENT=web)
 set_target_properties(fieldline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${site})
+target_sources(fieldline PRIVATE ${web}/describe.cpp)
 
 # One page a language: English at the root, each other in a folder named by
 # its tag (pt_BR's is pt-BR/). msgfmt merges every catalogue's texts into a
@@ -42,10 +43,10 @@ foreach(language en ${FIELDLINE_LANGUAGES})
   string(REPLACE "_" "-" tag ${language})
   set(tag_${language} ${tag})
   if(NOT language STREQUAL en)
-    list(APPEND tags "'${tag}'")
+    list(APPEND tags "${tag}")
   endif()
 endforeach()
-list(JOIN tags ", " TAGS)
+list(JOIN tags " " TAGS)
 foreach(language en ${FIELDLINE_LANGUAGES})
   set(LANG ${tag_${language}})
   if(language STREQUAL en)
@@ -87,7 +88,11 @@ foreach(language en ${FIELDLINE_LANGUAGES})
   configure_file(${web}/index.html ${page} @ONLY)
   list(APPEND pages ${page})
 endforeach()
-configure_file(${web}/manifest.webmanifest ${site}/manifest.webmanifest COPYONLY)
+set(copied)
+foreach(file manifest.webmanifest language.js page.js page.css)
+  configure_file(${web}/${file} ${site}/${file} COPYONLY)
+  list(APPEND copied ${site}/${file})
+endforeach()
 foreach(size 48 256)
   configure_file(${PROJECT_SOURCE_DIR}/platforms/linux/icons/${size}.png ${site}/icons/${size}.png COPYONLY)
 endforeach()
@@ -97,6 +102,6 @@ endforeach()
 
 add_custom_command(OUTPUT ${site}/sw.js
   COMMAND ${CMAKE_COMMAND} -DSITE=${site} -DTEMPLATE=${web}/sw.js -P ${web}/site_version.cmake
-  DEPENDS fieldline ${web}/sw.js ${web}/site_version.cmake ${pages} ${web}/manifest.webmanifest
+  DEPENDS fieldline ${web}/sw.js ${web}/site_version.cmake ${pages} ${copied}
   COMMENT "Versioning the site's service worker")
 add_custom_target(site ALL DEPENDS ${site}/sw.js)
