@@ -87,7 +87,7 @@ mapfile -t pointer_cases < <(grep -v '^#' "$(dirname "$0")/pointer_cases.txt")
 shots=$(mktemp -d)
 trap 'stop_session; rm -rf "$shots"' EXIT
 for i in "${!pointer_cases[@]}"; do
-  IFS='|' read -r name pointer yellow count <<<"${pointer_cases[$i]}"
+  IFS="|" read -r name pointer yellow count _ <<<"${pointer_cases[$i]}"
   # shellcheck disable=SC2086
   point_at $pointer
   # These lines end beside their sink, so no marker is drawn over.

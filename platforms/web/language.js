@@ -1,12 +1,15 @@
 // The page's first script, run before anything is shown. It reports any
-// refusal by the site's Content-Security-Policy as a console error, then, on
+// refusal by the site's Content-Security-Policy as a console error, and
+// keeps it in refused_by_policy for whoever looks (the browser test); then, on
 // the English page at the site's root alone, chooses the visitor's
 // language: the one asked for by ?lang=, else the one chosen on this device
 // before, else the first of the browser's languages the site has (its whole
 // tag, then its base language). A language's own page, as a teacher shares
 // it, is never left. The site's languages are in the meta element before it.
 (function () {
+  window.refused_by_policy = [];
   document.addEventListener('securitypolicyviolation', function (event) {
+    window.refused_by_policy.push(event.violatedDirective + ' ' + event.blockedURI);
     console.error('Content-Security-Policy refused ' + (event.blockedURI || 'inline code') + ' (' + event.violatedDirective + ')');
   });
   var search = new URLSearchParams(location.search);

@@ -1,6 +1,7 @@
 // Lighthouse on the served site, with its mobile and desktop presets, three
-// runs each: fails when a category's median is below its floor. The machine
-// is noisy, and a single run's performance score swings.
+// runs each: fails when a category's median is below its floor (the machine
+// is noisy, and a single run's performance score swings), or when a first
+// visit's bytes or requests, which load cannot move, exceed the budget.
 // Usage: node platforms/web/lighthouse.mjs SITE_DIR [PAGE...]   (pages as paths: ar/; the root's by default)
 import { existsSync } from 'node:fs';
 import * as chromeLauncher from 'chrome-launcher';
@@ -19,6 +20,9 @@ const FLOORS = {
   desktop: { performance: 60, accessibility: 100, 'best-practices': 100, seo: 100 },
 };
 const RUNS = 3;
+// A first visit: the page, its script, style and program, the manifest and
+// icons; not what the service worker copies afterwards for offline use.
+const BUDGET = { bytes: 56000, requests: 12 };
 
 const server = await serve(process.argv[2], 0);
 const pages = process.argv.length > 3 ? process.argv.slice(3) : [''];
@@ -36,6 +40,14 @@ try {
     for (let run = 0; run < RUNS; run++) {
       const { lhr } = await lighthouse(url, { port: chrome.port, output: 'json', logLevel: 'error' }, config);
       for (const [id, category] of Object.entries(lhr.categories)) (scores[id] ??= []).push(Math.round(category.score * 100));
+      // Requests the page made (the worker's own copying has no frame).
+      const requests = lhr.audits['network-requests'].details.items.filter((item) => !item.sessionTargetType ||
+        item.sessionTargetType === 'page');
+      const bytes = requests.reduce((sum, item) => sum + item.transferSize, 0);
+      const within = bytes <= BUDGET.bytes && requests.length <= BUDGET.requests;
+      if (!within) failures++;
+      console.log(`${within ? 'ok' : 'FAIL'}: /${page} ${preset} run ${run + 1}: first visit ${bytes} bytes in ${requests.length} ` +
+        `requests (at most ${BUDGET.bytes} in ${BUDGET.requests}; total-byte-weight ${lhr.audits['total-byte-weight'].numericValue})`);
       // Audits that failed and count for something, for the reader of a low score.
       const failing = Object.values(lhr.audits).filter((a) => a.score !== null && a.score < 0.9 &&
         Object.values(lhr.categories).some((c) => c.auditRefs.some((r) => r.id === a.id && r.weight > 0)));

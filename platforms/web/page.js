@@ -150,7 +150,9 @@ function on_touch(event) {
 // ---- Keys ------------------------------------------------------------
 // With the canvas focused: the arrows move the line's start (Shift: ten
 // pixels); 1, 2 and 3 put it beside a source, ten pixels to its right;
-// Enter says the description again; S turns the sound on or off. None of
+// Enter says the description again; S turns the sound on or off. Digits
+// and S are read by where the key is, not what it types, so that they work
+// with every layout (AZERTY's digits need Shift; Cyrillic's S types ы). None of
 // them is a screen reader's own once the canvas, an application, has
 // taken it into focus mode, nor a browser's. SDL is shown Escape alone, the
 // one key the program reads: it would otherwise keep every key from the
@@ -167,14 +169,15 @@ function on_key(event) {
     point_at(Math.min(canvas.width - 1, Math.max(0, line_start.x + step[0] * n)),
              Math.min(canvas.height - 1, Math.max(0, line_start.y + step[1] * n)));
     settle_after(KEY_PAUSE_MS);
-  } else if (/^[123]$/.test(event.key) && program) {
-    var source = program.source(Number(event.key) - 1);
+  } else if (/^(Digit|Numpad)[123]$/.test(event.code) && program) {
+    var source = program.source(Number(event.code.slice(-1)) - 1);
     point_at(source.x + BESIDE_SOURCE, source.y);
     settle_after(KEY_PAUSE_MS);
   } else if (event.key === 'Enter') {
     describe_start(true);
-  } else if (event.key === 's' || event.key === 'S') {
+  } else if (event.code === 'KeyS') {
     set_sound(!sound_on);
+    wake_audio();
   } else return;
   event.preventDefault();
 }
@@ -194,8 +197,8 @@ function settle_after(ms) {
   settle_timer = setTimeout(describe_start, ms);
 }
 var HEADINGS = ['right', 'upright', 'up', 'upleft', 'left', 'downleft', 'down', 'downright'];
-// "(x, y)" in picture pixels, with a true minus sign; kept left to right on
-// a right-to-left page.
+// "(x, y)" in picture pixels, with a true minus sign; on a right-to-left
+// page each pair is isolated, left to right, so that it is not read "(y ,x)".
 var rtl = document.documentElement.dir === 'rtl';
 function number(v) { return String(Math.trunc(v)).replace('-', '\u2212'); }
 function sentence(d, x, y) {
@@ -203,10 +206,9 @@ function sentence(d, x, y) {
   var text = d.heading < 0 ? texts.onsource : d.source >= 0 ? texts.reaches
     : d.end_x >= 0 && d.end_x < canvas.width && d.end_y >= 0 && d.end_y < canvas.height ? texts.stops : texts.outside;
   var values = { x: x, y: y, sx: d.source_x, sy: d.source_y, ex: d.end_x, ey: d.end_y };
-  return text.replace(/\{(heading|[a-z]+)\}/g, function (whole, name) {
-    if (name === 'heading') return texts[HEADINGS[d.heading]];
-    var value = number(values[name]);
-    return rtl ? '\u2066' + value + '\u2069' : value;
+  if (rtl) text = text.replace(/\(\{[a-z]+\}, \{[a-z]+\}\)/g, '\u2066$&\u2069');
+  return text.replace(/\{([a-z]+)\}/g, function (whole, name) {
+    return name === 'heading' ? texts[HEADINGS[d.heading]] : number(values[name]);
   });
 }
 function describe_start(again) {
@@ -239,7 +241,6 @@ function set_sound(on) {
   sound_on = on;
   sound.setAttribute('aria-pressed', String(on));
   try { localStorage.setItem('fieldline-sound', on ? 'on' : 'off'); } catch (e) { /* storage off */ }
-  if (on) wake_audio();
 }
 // Browsers start audio only from a person's gesture: the click that turns
 // the sound on, or, when it was left on, the first key or touch here.
@@ -275,7 +276,7 @@ function play(d) {
 }
 sound.hidden = typeof AudioContext === 'undefined';
 try { set_sound(localStorage.getItem('fieldline-sound') === 'on'); } catch (e) { /* storage off */ }
-sound.addEventListener('click', function () { set_sound(!sound_on); });
+sound.addEventListener('click', function () { set_sound(!sound_on); wake_audio(); });
 ['keydown', 'touchstart', 'mousedown'].forEach(function (type) { add_listener.call(window, type, wake_audio, true); });
 
 // ---- The program -----------------------------------------------------

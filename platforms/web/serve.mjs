@@ -5,7 +5,8 @@
 // answer carries the headers a school's host should send (README): the
 // strict policy the page runs under, and no sniffing or referrer.
 // Usage: node platforms/web/serve.mjs FOLDER [PORT]   (PORT 0 picks a free one)
-// Also imported by the browser test, which serves the page the same way.
+// Also imported by the browser test, which serves the page the same way,
+// with PAGES (a path -> an HTML text) beside the site's own files.
 import { createHash } from 'node:crypto';
 import { readFileSync, statSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -31,7 +32,7 @@ export const SECURITY_HEADERS = {
   'Referrer-Policy': 'no-referrer',
 };
 
-export function serve(folder, port) {
+export function serve(folder, port, pages = {}) {
   const server = createServer((request, response) => {
     const refuse = (status, text, headers = {}) => response
       .writeHead(status, { 'Content-Type': 'text/plain; charset=utf-8', ...SECURITY_HEADERS, ...headers }).end(`${text}\n`);
@@ -51,7 +52,7 @@ export function serve(folder, port) {
     const file = join(folder, path.endsWith('/') ? path + 'index.html' : path);
     let body;
     try {
-      body = statSync(file).isFile() ? readFileSync(file) : null;
+      body = Object.hasOwn(pages, path) ? Buffer.from(pages[path]) : statSync(file).isFile() ? readFileSync(file) : null;
     } catch {
       body = null; // no such file, a NUL, a name too long
     }
@@ -59,7 +60,7 @@ export function serve(folder, port) {
       refuse(404, 'not found');
       return;
     }
-    const type = extname(file);
+    const type = Object.hasOwn(pages, path) ? '.html' : extname(file);
     const gzip = COMPRESSIBLE.has(type) && /\bgzip\b/.test(request.headers['accept-encoding'] ?? '');
     const tag = `"${createHash('sha256').update(body).digest('hex').slice(0, 16)}${gzip ? '-gz' : ''}"`;
     const headers = {

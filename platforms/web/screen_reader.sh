@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The page read over AT-SPI, as Orca reads it, in Firefox ESR and Chromium:
+# a display of its own (the browsers build their accessibility trees only
+# in a real window), a session bus with the accessibility bus started and
+# switched on, the site served on loopback, then screen_reader_test.py in
+# each browser. Usage: platforms/web/screen_reader.sh SITE_DIR
+set -euo pipefail
+site=$1
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "${FIELDLINE_IN_SESSION:-}" ]; then
+  exec env FIELDLINE_IN_SESSION=1 dbus-run-session -- "$0" "$@"
+fi
+work=$(mktemp -d)
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" 2>/dev/null &
+xvfb=$!
+node "$here/serve.mjs" "$site" 0 >"$work/server" &
+server=$!
+/usr/libexec/at-spi-bus-launcher --launch-immediately &
+bus=$!
+trap 'kill $xvfb $server $bus 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && grep -q http "$work/server" && break
+  sleep 0.1
+done
+export DISPLAY=:$(cat "$work/display")
+url=$(grep -o 'http://[^ ]*' "$work/server")
+# What a screen reader sets when it starts: applications expose their trees.
+for _ in $(seq 50); do
+  gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.freedesktop.DBus.Properties.Set \
+    org.a11y.Status IsEnabled '<true>' >/dev/null 2>&1 && break
+  sleep 0.1
+done
+status=0
+for browser in ${BROWSERS:-firefox chromium}; do
+  /usr/bin/python3 "$here/screen_reader_test.py" "$url" "$browser" || status=1
+done
+exit $status
