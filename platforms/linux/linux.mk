@@ -2,7 +2,7 @@
 # tests against the classic SDL 1.2.15, and the window test under Wayland.
 # Included by the Makefile.
 #   make package            build/package/fieldline_VERSION_amd64.deb
-#   make check-package      lint the package, install it, window-test it, remove it
+#   make check-package      lint the package; in minimal Debian 12 and 13 install it, window-test it, purge it
 #   make check-classic-sdl  the tests on a build against the classic SDL 1.2.15
 #   make check-wayland      the window and environment tests under weston, with no X display
 LINUX := platforms/linux
