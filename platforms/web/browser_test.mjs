@@ -271,8 +271,12 @@ async function engineTable(engine) {
     Plain.prototype.createOscillator = function () { const made = oscillator.call(this); window.tones.push(made); return made; };
   });
   const soundState = () => tab.evaluate(() => [document.getElementById('sound').getAttribute('aria-pressed'), window.audio_made]);
+  // (At 3x the button is below the fold: scrolled just into view.)
   const clickSound = async () => {
-    const button = await tab.evaluate(() => JSON.parse(JSON.stringify(document.getElementById('sound').getBoundingClientRect())));
+    const button = await tab.evaluate(() => {
+      document.getElementById('sound').scrollIntoView({ block: 'nearest' });
+      return JSON.parse(JSON.stringify(document.getElementById('sound').getBoundingClientRect()));
+    });
     await tab.click(button.x + button.width / 2, button.y + button.height / 2);
   };
   await listen();
@@ -282,9 +286,10 @@ async function engineTable(engine) {
   await clickSound();
   check(named('sound: on, once turned on'), `${await soundState()}` === 'true,1' ? [] : [`${await soundState()}`]);
   const pitches = [];
+  const scrolled = await canvasBox(tab);
   for (const [x, y, place] of [[90, 100, '80,100'], [200, 100, '240,66'], [160, 100, '80,100']]) {
     await tab.evaluate(() => { window.tones = []; });
-    await tab.move(within(box.x, x, 3), within(box.y, y, 3));
+    await tab.move(within(scrolled.x, x, 3), within(scrolled.y, y, 3));
     await checkSaid(tab, named('sound'), { name: `at (${x}, ${y})`, at: [x, y], place });
     pitches.push(await tab.evaluate(() => window.tones.map((tone) => `${tone.type} ${Math.round(tone.frequency.value)}`)));
   }
@@ -619,7 +624,7 @@ async function chromiumRun() {
       paragraphs: [...document.querySelectorAll('main p:not(#ended):not(#said)')].map((p) => p.textContent).join(' | '),
       said: Object.values(document.getElementById('said').dataset).join(' | '),
       sound: document.getElementById('sound').textContent,
-      picture: document.querySelector('canvas').getAttribute('aria-label'),
+      picture: document.getElementById('picture').getAttribute('aria-label'),
       ended: document.getElementById('ended').dataset.text,
       chooser: document.getElementById('language').textContent,
       footer: document.querySelector('footer').lastChild.textContent.trim(),

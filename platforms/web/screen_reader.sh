@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The page read over AT-SPI, as Orca reads it, in Firefox ESR and Chromium:
+# The page read over AT-SPI with Orca running, in Firefox ESR and Chromium:
 # a display of its own (the browsers build their accessibility trees only
 # in a real window), a session bus with the accessibility bus started and
-# switched on, the site served on loopback, then screen_reader_test.py in
-# each browser. Usage: platforms/web/screen_reader.sh SITE_DIR
+# switched on, the site served on loopback, Orca speaking to
+# speech-dispatcher's dummy module (its debug file says what it would say),
+# then screen_reader_test.py in each browser.
+# Usage: platforms/web/screen_reader.sh SITE_DIR
 set -euo pipefail
 site=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,6 +32,13 @@ for _ in $(seq 50); do
     org.a11y.Status IsEnabled '<true>' >/dev/null 2>&1 && break
   sleep 0.1
 done
+# Orca with its own, default, settings; it opens no window of its own.
+mkdir -p "$work/orca"
+export ORCA_LOG=$work/orca.log
+orca --user-prefs "$work/orca" --debug-file "$ORCA_LOG" >/dev/null 2>&1 &
+orca=$!
+trap 'kill $orca $xvfb $server $bus 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 100); do grep -q "SPEECH OUTPUT" "$ORCA_LOG" 2>/dev/null && break; sleep 0.1; done
 status=0
 for browser in ${BROWSERS:-firefox chromium}; do
   /usr/bin/python3 "$here/screen_reader_test.py" "$url" "$browser" || status=1

@@ -9,7 +9,7 @@
 #                   policy; in Chromium also axe, languages, 125/150 % screens, an update; then
 #                   the page as a screen reader reads it
 #   make check-web-chromium, check-web-firefox, check-web-webkit: one engine
-#   make check-screen-reader  the page over AT-SPI in Firefox and Chromium, as Orca reads it
+#   make check-screen-reader  the page over AT-SPI in Firefox and Chromium, with Orca
 #   make check-lighthouse  Lighthouse's scores on the served page, mobile and desktop
 WEB := platforms/web
 WEB_NEEDS := cmake=cmake make=make em++=emscripten node=nodejs npm=npm msgfmt=gettext
@@ -44,7 +44,8 @@ check-web-chromium check-web-firefox check-web-webkit: check-web-%: build-web
 # The accessibility bus and its Python bindings, run by the system's python3.
 READER_NEEDS := firefox-esr=firefox-esr chromium=chromium Xvfb=xvfb xdotool=xdotool dbus-run-session=dbus-daemon \
 	/usr/libexec/at-spi-bus-launcher=at-spi2-core /usr/lib/x86_64-linux-gnu/girepository-1.0/Atspi-2.0.typelib=gir1.2-atspi-2.0 \
-	/usr/lib/python3/dist-packages/gi=python3-gi gdbus=libglib2.0-bin
+	/usr/lib/python3/dist-packages/gi=python3-gi gdbus=libglib2.0-bin orca=orca \
+	/usr/lib/speech-dispatcher-modules/sd_dummy=speech-dispatcher
 check-screen-reader: build-web
 	scripts/require.sh $(READER_NEEDS)
 	$(WEB)/screen_reader.sh build/web/site
