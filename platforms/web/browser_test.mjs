@@ -286,10 +286,10 @@ async function engineTable(engine) {
   await clickSound();
   check(named('sound: on, once turned on'), `${await soundState()}` === 'true,1' ? [] : [`${await soundState()}`]);
   const pitches = [];
-  const scrolled = await canvasBox(tab);
+  const soundBox = await canvasBox(tab);
   for (const [x, y, place] of [[90, 100, '80,100'], [200, 100, '240,66'], [160, 100, '80,100']]) {
     await tab.evaluate(() => { window.tones = []; });
-    await tab.move(within(scrolled.x, x, 3), within(scrolled.y, y, 3));
+    await tab.move(within(soundBox.x, x, 3), within(soundBox.y, y, 3));
     await checkSaid(tab, named('sound'), { name: `at (${x}, ${y})`, at: [x, y], place });
     pitches.push(await tab.evaluate(() => window.tones.map((tone) => `${tone.type} ${Math.round(tone.frequency.value)}`)));
   }

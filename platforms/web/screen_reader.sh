@@ -35,7 +35,7 @@ done
 # Orca with its own, default, settings; it opens no window of its own.
 mkdir -p "$work/orca"
 export ORCA_LOG=$work/orca.log
-orca --user-prefs "$work/orca" --debug-file "$ORCA_LOG" >/dev/null 2>&1 &
+orca --replace --user-prefs "$work/orca" --debug-file "$ORCA_LOG" >/dev/null 2>&1 &
 orca=$!
 trap 'kill $orca $xvfb $server $bus 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 100); do grep -q "SPEECH OUTPUT" "$ORCA_LOG" 2>/dev/null && break; sleep 0.1; done
