@@ -71,6 +71,10 @@ static bool fell_back_to_no_display()
 // /dev/null (nor a text-mode driver: Windows).
 static int hide_stdout()
 {
+#ifdef __EMSCRIPTEN__
+    // The browser has no text-mode driver, and its build no file system.
+    return -1;
+#endif
     std::fflush(stdout);
     const int null_output = open("/dev/null", O_WRONLY);
     if (null_output < 0)

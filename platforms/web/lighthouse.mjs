@@ -46,6 +46,7 @@ try {
       const bytes = requests.reduce((sum, item) => sum + item.transferSize, 0);
       const within = bytes <= BUDGET.bytes && requests.length <= BUDGET.requests;
       if (!within) failures++;
+      if (process.env.VERBOSE) for (const item of requests) console.log(`  ${item.url} ${item.transferSize} ${item.resourceType} ${item.sessionTargetType}`);
       console.log(`${within ? 'ok' : 'FAIL'}: /${page} ${preset} run ${run + 1}: first visit ${bytes} bytes in ${requests.length} ` +
         `requests (at most ${BUDGET.bytes} in ${BUDGET.requests}; total-byte-weight ${lhr.audits['total-byte-weight'].numericValue})`);
       // Audits that failed and count for something, for the reader of a low score.

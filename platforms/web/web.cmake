@@ -5,8 +5,11 @@
 set(site ${CMAKE_BINARY_DIR}/site)
 set(web ${CMAKE_CURRENT_LIST_DIR})
 # ASYNCIFY lets the frame loop await the browser's next frame; the page
-# calls main() itself, through ccall, to learn when it has returned.
-target_link_options(fieldline PRIVATE -sASYNCIFY -sINVOKE_RUN=0
+# calls main() itself, through ccall, to learn when it has returned. The
+# program reads and writes no files: without emscripten's file system its
+# one line of output still reaches the page, and a first visit is 11 KB
+# lighter.
+target_link_options(fieldline PRIVATE -sASYNCIFY -sINVOKE_RUN=0 -sFILESYSTEM=0
                     -sEXPORTED_RUNTIME_METHODS=ccall -sENVIRONMENT=web)
 set_target_properties(fieldline PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${site})
 target_sources(fieldline PRIVATE ${web}/describe.cpp)
