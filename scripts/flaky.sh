@@ -21,6 +21,7 @@ checks=(
   "browser|check-web-chromium|node platforms/web/browser_test.mjs build/web/site tests/pointer_cases.txt chromium"
   "browser-firefox|check-web-firefox|node platforms/web/browser_test.mjs build/web/site tests/pointer_cases.txt firefox"
   "browser-webkit|check-web-webkit|node platforms/web/browser_test.mjs build/web/site tests/pointer_cases.txt webkit"
+  "screen-reader|check-screen-reader|platforms/web/screen_reader.sh build/web/site"
   "lighthouse|check-lighthouse|node platforms/web/lighthouse.mjs build/web/site"
   "wine|check-windows|tests/window_test.sh --launcher platforms/windows/wine_launcher.sh build/windows/fieldline/fieldline.exe $close"
   "qemu-arm64|check-arm64|tests/window_test.sh --launcher platforms/cross/qemu_launcher.sh --reference $native build/cross/arm64/build/fieldline $close"
