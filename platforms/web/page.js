@@ -152,11 +152,11 @@ function on_touch(event) {
 // pixels); 1, 2 and 3 put it beside a source, ten pixels to its right;
 // Enter says the description again; S turns the sound on or off. Digits
 // and S are read by where the key is, not what it types, so that they work
-// with every layout (AZERTY's digits need Shift; Cyrillic's S types ы). None of
-// them is a screen reader's own once the canvas, an application, has
-// taken it into focus mode, nor a browser's. SDL is shown Escape alone, the
-// one key the program reads: it would otherwise keep every key from the
-// browser, Tab and reload included.
+// with every layout (AZERTY's digits need Shift; Cyrillic's S types ы).
+// None of them is a screen reader's own once the canvas, an application,
+// has taken it into focus mode, nor a browser's. SDL is shown Escape alone,
+// the one key the program reads: it would otherwise keep every key from
+// the browser, Tab and reload included.
 var STEPS = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
 var BESIDE_SOURCE = 10;
 function on_key(event) {
