@@ -191,7 +191,7 @@ TEST_F(TraceTest, DescribesWhereTheLineGoesAsTheTracerDrawsIt)
 {
     const DescriptionCase cases[] = {
         {"from the middle: left into (80, 100)", 160, 100, 2, 80, {80, 99}, LEFT},
-        {"beside the positive source: right, then up into (240, 66)", 250, 100, 1, 86, {240, 65}, RIGHT},
+        {"beside the positive source: up into (240, 66)", 250, 100, 1, 86, {240, 65}, RIGHT},
         {"from the top-left corner: down and right", 0, 0, 2, 128, {79, 99}, DOWN_RIGHT},
         {"reaches none: off the right edge", 300, 150, -1, TRACE_STEPS, {417, 94}, DOWN_RIGHT},
         {"a pixel right of (80, 100): reached at once", 81, 100, 2, 1, {80, 99}, LEFT},
