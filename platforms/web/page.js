@@ -212,7 +212,11 @@ function sentence(d, x, y) {
   });
 }
 function describe_start(again) {
-  if (!program) return;
+  // Keys pressed while the page still loads are described once it can.
+  if (!program) {
+    settle_after(KEY_PAUSE_MS);
+    return;
+  }
   var d = program.describe(line_start.x, line_start.y);
   var text = sentence(d, line_start.x, line_start.y);
   if (text === last_said && !again) return;
