@@ -5,6 +5,7 @@
 #include "field.hpp"
 
 #include <cmath>
+#include <iterator>
 
 #include "raster.hpp"
 
@@ -60,7 +61,7 @@ void trace_field_line(double x0, double y0)
 // The negative source within REACH_DISTANCE of (x, y), or -1. False for NaN.
 static int source_reached(double x, double y)
 {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < int(std::size(source_table)); ++i) {
         const PointSource &s = source_table[i];
         const double dx = s.x - x, dy = s.y - y;
         if (s.strength < 0 && dx * dx + dy * dy <= REACH_DISTANCE * REACH_DISTANCE)

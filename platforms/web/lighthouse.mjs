@@ -3,6 +3,7 @@
 // is noisy, and a single run's performance score swings), or when a first
 // visit's bytes or requests, which load cannot move, exceed the budget.
 // Usage: node platforms/web/lighthouse.mjs SITE_DIR [PAGE...]   (pages as paths: ar/; the root's by default)
+// (VERBOSE=1 lists each request the budget counts.)
 import { existsSync } from 'node:fs';
 import * as chromeLauncher from 'chrome-launcher';
 import lighthouse from 'lighthouse';
