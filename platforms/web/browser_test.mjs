@@ -83,8 +83,10 @@ for (const path of engineName === 'chromium' ? ['', 'page.js', 'no-such-file'] :
       "img-src 'self'; object-src 'none'; base-uri 'none'; frame-ancestors *",
     'x-content-type-options': 'nosniff',
     'referrer-policy': 'no-referrer',
+    'access-control-allow-origin': '*',
+    'cross-origin-resource-policy': 'cross-origin',
   }).filter(([name, value]) => headers.get(name) !== value).map(([name]) => `${name}: ${headers.get(name)}`);
-  check(`server: /${path} sent with the policy, nosniff and no referrer`, problems);
+  check(`server: /${path} sent with the policy, nosniff, no referrer, for any page to use`, problems);
 }
 const launch = {
   executablePath: ['/usr/lib/chromium/chromium', '/usr/bin/chromium'].find(existsSync),
@@ -96,9 +98,13 @@ const launch = {
     '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1',
   ],
 };
-// "x,y" -> [red, green, blue, alpha] of every pixel that is not opaque
-// black; FRAME, if given, is the iframe the canvas is in.
-const picture = (tab, frame) => tab.evaluate((frame) => {
+// FRAME, where the canvas is: none (the page itself), the selector of an
+// iframe of the same origin, or SANDBOXED, the page's one iframe, of an
+// opaque origin, reached through the engine.
+const SANDBOXED = 'sandboxed';
+const inPage = (tab, fn, frame) => (frame === SANDBOXED ? tab.evaluateInFrame(fn, null) : tab.evaluate(fn, frame ?? null));
+// "x,y" -> [red, green, blue, alpha] of every pixel that is not opaque black.
+const picture = (tab, frame) => inPage(tab, (frame) => {
   const doc = frame ? document.querySelector(frame).contentDocument : document;
   const data = doc.querySelector('canvas').getContext('2d').getImageData(0, 0, 320, 200).data;
   const lit = {};
@@ -109,7 +115,7 @@ const picture = (tab, frame) => tab.evaluate((frame) => {
       n++;
     }
   return lit;
-}, frame ?? null);
+}, frame);
 function problemsWith(lit, row) {
   const problems = [];
   const colour = (p) => (lit[p] ?? [0, 0, 0, 255]).join(',');
@@ -124,16 +130,27 @@ function problemsWith(lit, row) {
   return problems;
 }
 // The canvas's box in the viewport, through its iframe if it is in one.
-const canvasBox = (tab, frame) => tab.evaluate((frame) => {
-  let [x, y, doc] = [0, 0, document];
-  if (frame) {
-    const element = document.querySelector(frame);
-    const box = element.getBoundingClientRect();
-    [x, y, doc] = [box.x + element.clientLeft, box.y + element.clientTop, element.contentDocument];
+async function canvasBox(tab, frame) {
+  if (frame === SANDBOXED) {
+    const [x, y] = await tab.evaluate(() => {
+      const element = document.querySelector('iframe');
+      const box = element.getBoundingClientRect();
+      return [box.x + element.clientLeft, box.y + element.clientTop];
+    });
+    const box = await canvasBox({ evaluate: tab.evaluateInFrame });
+    return { ...box, x: x + box.x, y: y + box.y };
   }
-  const box = doc.querySelector('canvas').getBoundingClientRect();
-  return { x: x + box.x, y: y + box.y, width: box.width, height: box.height, left: box.x, top: box.y };
-}, frame ?? null);
+  return tab.evaluate((frame) => {
+    let [x, y, doc] = [0, 0, document];
+    if (frame) {
+      const element = document.querySelector(frame);
+      const box = element.getBoundingClientRect();
+      [x, y, doc] = [box.x + element.clientLeft, box.y + element.clientTop, element.contentDocument];
+    }
+    const box = doc.querySelector('canvas').getBoundingClientRect();
+    return { x: x + box.x, y: y + box.y, width: box.width, height: box.height, left: box.x, top: box.y };
+  }, frame ?? null);
+}
 const settle = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // The program draws a picture each animation frame.
 const frames = (tab, count = 3) => tab.evaluate((count) => new Promise((resolve) => {
@@ -151,11 +168,11 @@ async function checkRow(tab, label, row, frame) {
   check(`${label}: ${row.name}`, problems);
 }
 // The places "(x, y)" the page's sentence names, in order, as "x,y".
-const saidPlaces = (tab, frame) => tab.evaluate((frame) => {
+const saidPlaces = (tab, frame) => inPage(tab, (frame) => {
   const doc = frame ? document.querySelector(frame).contentDocument : document;
   return [...doc.getElementById('said').textContent.replace(/[\u2066\u2069]/g, '').matchAll(/\((\u2212?\d+), (\u2212?\d+)\)/g)]
     .map((m) => `${m[1]},${m[2]}`.replaceAll('\u2212', '-'));
-}, frame ?? null);
+}, frame);
 // Once the start has settled, the sentence names it, then where its line
 // goes as the tracer finds it (the row's place).
 async function checkSaid(tab, label, row, frame) {
@@ -182,8 +199,8 @@ async function pointerTable(tab, label, pointAt, frame, said = false) {
 }
 // What the site's policy refused, as the page's first script saw it.
 const refusals = [];
-const refused = (tab, frame) => tab.evaluate((frame) =>
-  (frame ? document.querySelector(frame).contentWindow : window).refused_by_policy?.splice(0) ?? [], frame ?? null);
+const refused = (tab, frame) => inPage(tab, (frame) =>
+  (frame ? document.querySelector(frame).contentWindow : window).refused_by_policy?.splice(0) ?? [], frame);
 // The program has started: it has drawn a picture (a line may cover a source).
 async function running(tab, frame, timeout = 20000) {
   const deadline = Date.now() + timeout;
@@ -212,6 +229,43 @@ async function inFrame(tab, path, width, height) {
   }), { src: url + path, width, height });
   return running(tab, 'iframe');
 }
+// The site again, from a server of its own on another port: another origin,
+// with no service worker and nothing stored. PAGES and REPLACED headers as
+// serve() takes them; EARLY, a script that the pages at PATHS run first.
+const sites = [];
+async function anotherSite({ pages = {}, replaced = {}, early = null, paths = ['', 'ar/'] } = {}) {
+  const served = { ...pages };
+  if (early) {
+    served['/early.js'] = early;
+    for (const path of paths) {
+      served[`/${path}`] = readFileSync(join(folder, path, 'index.html'), 'utf8').replace('<head>', '<head>\n<script src="/early.js"></script>');
+    }
+  }
+  const site = await serve(folder, 0, served, replaced);
+  sites.push(site);
+  return `http://127.0.0.1:${site.address().port}/`;
+}
+// A course page on yet another origin, framing PAGE in a sandbox that
+// allows scripts alone, as some platforms embed.
+async function sandboxHost(page) {
+  return await anotherSite({ pages: { '/host.html': '<!doctype html><html lang="en"><title>A course</title>' +
+    '<link rel="icon" href="icons/48.png"><body style="margin:0"><iframe sandbox="allow-scripts" src="' + page +
+    '" width="700" height="450" title="fieldline" style="border:0;display:block"></iframe></body></html>' },
+  replaced: { 'Content-Security-Policy': null } }) + 'host.html';
+}
+// The device's voices, a fixed list, and what is said to them, in place of
+// the browser's speech before the page's scripts run.
+const OFFER_VOICES = `(${() => {
+  window.spoken = [];
+  const voices = [{ name: 'English', lang: 'en-GB' }, { name: 'Deutsch', lang: 'de-DE' }, { name: 'Arabic', lang: 'ar_EG' }];
+  const speech = new EventTarget();
+  speech.getVoices = () => voices;
+  speech.speak = (utterance) => window.spoken.push([utterance.text, utterance.lang, utterance.voice.name].join(' | '));
+  speech.cancel = () => window.spoken.push('cancel');
+  Object.defineProperty(window, 'speechSynthesis', { value: speech, configurable: true });
+  window.SpeechSynthesisUtterance = function (text) { this.text = text; };
+}})();`;
+
 // The rows every engine runs, each through its own driver.
 async function engineTable(engine) {
   const named = (text) => `${engine.name}: ${text}`;
@@ -301,6 +355,88 @@ async function engineTable(engine) {
   check(named('sound: remembered'), (await soundState())[0] === 'true' ? [] : [`${await soundState()}`]);
   await clickSound();
 
+  // Speak: off by default; once on, each settled start says the status
+  // region's sentence with a voice of the page's language, cutting off the
+  // last; V turns it off and on; remembered; where no voice fits (Persian),
+  // disabled, and saying why.
+  const voiced = await anotherSite({ early: OFFER_VOICES, paths: ['', 'fa/'] });
+  const talk = await engine.newTab({ width: 1100, height: 800 });
+  await talk.goto(voiced);
+  await running(talk);
+  const talkBox = await canvasBox(talk);
+  const speakState = () => talk.evaluate(() => {
+    const button = document.getElementById('speak');
+    return [button.disabled, button.getAttribute('aria-pressed'), button.getAttribute('aria-describedby'),
+      document.getElementById('novoice').getClientRects().length > 0].join();
+  });
+  const spoken = () => talk.evaluate(() => window.spoken.splice(0));
+  const sentence = () => talk.evaluate(() => document.getElementById('said').textContent.trim());
+  await talk.move(within(talkBox.x, 90, 3), within(talkBox.y, 100, 3));
+  await checkSaid(talk, named('speak'), { name: 'off', at: [90, 100], place: '80,100' });
+  check(named('speak: off by default, nothing said'), `${await speakState()} ${(await spoken()).length}` === 'false,false,,false 0'
+    ? [] : [`${await speakState()}`]);
+  const speakButton = await talk.evaluate(() => {
+    document.getElementById('speak').scrollIntoView({ block: 'nearest' });
+    return JSON.parse(JSON.stringify(document.getElementById('speak').getBoundingClientRect()));
+  });
+  await talk.click(speakButton.x + speakButton.width / 2, speakButton.y + speakButton.height / 2);
+  await spoken();
+  const speakBox = await canvasBox(talk);
+  await talk.move(within(speakBox.x, 200, 3), within(speakBox.y, 100, 3));
+  await checkSaid(talk, named('speak'), { name: 'on', at: [200, 100], place: '240,66' });
+  await settle(300);
+  const saidAloud = await spoken();
+  check(named('speak: on, the sentence said in English by the English voice, the last cut off first'),
+    saidAloud.join(' / ') === `cancel / ${await sentence()} | en | English` ? [] : saidAloud);
+  await talk.evaluate(() => document.getElementById('canvas').focus());
+  for (let i = 0; i < 20; i++) await talk.press('ArrowDown');
+  for (let waited = 0; (await saidPlaces(talk))[0] !== '200,120' && waited < 10000; waited += 100) await settle(100);
+  await settle(800);
+  const quick = await spoken();
+  const speaks = quick.filter((entry) => entry !== 'cancel');
+  check(named(`speak: 20 quick presses, ${speaks.length} said, each after a cancel`), speaks.length >= 1 && speaks.length <= 3 &&
+    quick.every((entry, i) => entry === 'cancel' || quick[i - 1] === 'cancel') ? [] : quick);
+  const toggled = [];
+  for (let i = 0; i < 2; i++) {
+    await talk.press('v');
+    toggled.push((await speakState()).split(',')[1]);
+  }
+  check(named('speak: V turns it off and on'), toggled.join() === 'false,true' ? [] : toggled);
+  await talk.goto(voiced);
+  await running(talk);
+  check(named('speak: remembered'), (await speakState()).startsWith('false,true') ? [] : [await speakState()]);
+  await talk.goto(`${voiced}fa/`);
+  await running(talk);
+  check(named('speak: no Persian voice, so disabled, and saying why'), await speakState() === 'true,false,novoice,true'
+    ? [] : [await speakState()]);
+
+  // A link that opens at a start: the picture is the tracer's from there,
+  // as the pointer draws it, and the sentence names it, on the page and in
+  // Arabic; after a key, the address names the new start.
+  let fromLink = null;
+  for (const path of ['?start=200,120', 'ar/?start=200,120']) {
+    // (The pointer off the picture, where no engine takes it for a move.)
+    await talk.move(1, 1);
+    await talk.goto(url + path);
+    await running(talk);
+    await frames(talk);
+    const named_start = await saidPlaces(talk);
+    const opened = JSON.stringify(await picture(talk));
+    fromLink ??= opened;
+    const linkBox = await canvasBox(talk);
+    await talk.move(within(linkBox.x, 200, linkBox.width / 320), within(linkBox.y, 120, linkBox.width / 320));
+    await frames(talk);
+    const pointed = JSON.stringify(await picture(talk));
+    check(named(`/${path}: the tracer's line from (200, 120), described`),
+      opened === pointed && named_start[0] === '200,120' ? [] : [`named ${named_start}`, `${opened.length} / ${pointed.length}`]);
+    await talk.press('Tab');
+    await talk.press('ArrowRight');
+    let address;
+    for (let waited = 0; !(address = await talk.evaluate(() => location.search)).includes('201,120') && waited < 5000; waited += 100) await settle(100);
+    check(named(`/${path}: after a key, the address follows`), address.endsWith('start=201,120') ? [] : [address]);
+  }
+  await talk.close();
+
   // With the server gone, the service worker's copy runs, the picture
   // alone in another language too.
   await tab.evaluate(() => navigator.serviceWorker.ready.then(() => true));
@@ -309,8 +445,8 @@ async function engineTable(engine) {
   for (const [name, path, lang] of [['reload', '', 'en'], ['embedded, in French', 'fr/?embed', 'fr']]) {
     await tab.goto(url + path).catch(() => {});
     const problems = await running(tab, null, 10000) ? [] : ['the program did not run'];
-    const shown = await tab.evaluate(() => [document.documentElement.lang, document.documentElement.className]).catch(String);
-    if (`${shown}` !== `${lang},${path.includes('embed') ? 'embed' : ''}`) problems.push(`lang, class: ${shown}`);
+    const shown = await tab.evaluate(() => [document.documentElement.lang, document.documentElement.classList.contains('embed')]).catch(String);
+    if (`${shown}` !== `${lang},${path.includes('embed')}`) problems.push(`lang, embedded: ${shown}`);
     check(named(`offline: ${name}`), problems);
   }
   offline = false;
@@ -423,7 +559,29 @@ async function engineTable(engine) {
       await course.touch(1, 0, 0, 'touchEnd');
     }
   }
+  await course.move(1, 1);
+  await inFrame(course, '?embed&start=200,120', 700, 450);
+  await frames(course);
+  const embeddedStart = [await saidPlaces(course, 'iframe'), JSON.stringify(await picture(course, 'iframe'))];
+  check(named('embedded: ?start=200,120 opens at its line, described'), embeddedStart[0][0] === '200,120' &&
+    embeddedStart[1] === fromLink ? [] : [`named ${embeddedStart[0]}`]);
   await course.close();
+
+  // In a sandboxed frame of another origin (scripts alone): the picture,
+  // the keys and the sentence, and nothing the sandbox forbids (storage,
+  // the service worker, full screen) thrown.
+  const host = await engine.newTab({ width: 800, height: 600 });
+  await host.goto(await sandboxHost(`${url}?embed`));
+  check(named('sandboxed frame: the program runs'), await running(host, SANDBOXED) ? [] : ['no picture']);
+  const sandboxBox = await pointerTable(host, named('sandboxed frame'), (x, y) => host.move(x, y), SANDBOXED, true);
+  await host.evaluate(() => { document.body.tabIndex = -1; document.body.focus(); });
+  await host.press('Tab');
+  await host.move(sandboxBox.x + 240 * 2 + 1, sandboxBox.y + 100 * 2 + 1);
+  await host.press('ArrowRight', true);
+  const besideSource = ROWS.find((row) => row.at.join() === '250,100');
+  await checkRow(host, named('sandboxed frame: the keyboard'), besideSource, SANDBOXED);
+  await checkSaid(host, named('sandboxed frame: the keyboard'), besideSource, SANDBOXED);
+  await host.close();
 
   // On a 1920 x 1080 projector: the control shows the picture alone, at
   // the largest whole scale; the control or the browser's Escape bring the
@@ -472,6 +630,77 @@ async function engineTable(engine) {
   await projector.close();
   check(named('no console errors or warnings'), engine.errors);
   check(named('nothing refused by the site\'s policy'), refusals.splice(0));
+
+  // From here on, the console is expected to speak.
+  // A start the address names badly is set aside, with one warning each:
+  // the page opens as usual, describing nothing, throwing nothing.
+  const bad = ['abc', '200', '200,120,5', '200,,120', '1e3,5', 'NaN,1', 'Infinity,0', '99999999999,1', '1.5,2',
+    '-1001,0', '1321,0', '0,-1001', '0,1201', '200, 120'];
+  const plain = await engine.newTab({ width: 1100, height: 800 });
+  const opened = [];
+  for (const value of bad) {
+    await plain.goto(`${url}?start=${encodeURIComponent(value)}`);
+    if (!await running(plain)) opened.push(`${value}: no picture`);
+    await settle(200);
+    if (await plain.evaluate(() => document.getElementById('said').textContent)) opened.push(`${value}: described`);
+  }
+  await plain.close();
+  const warned = engine.errors.splice(0);
+  check(named(`?start= set aside: ${bad.join(' ')}`), warned.length === bad.length &&
+    warned.every((text) => text.includes('?start=')) ? opened : [...opened, ...warned]);
+
+  // Every way the page can fail says why, in the picture's place, in the
+  // page's language (English, and Arabic from its own catalogue), as an
+  // alert; the canvas is not shown. name | the message | how it is made
+  const failures = [
+    ['a policy without \'wasm-unsafe-eval\'', 'policy', { replaced: { 'Content-Security-Policy':
+      "default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self'; frame-ancestors *" } }],
+    ['fieldline.wasm answered 404', 'missing', { pages: { '/fieldline.wasm': 404 } }, { file: 'fieldline.wasm', status: 404 }],
+    ['a first visit, the network cut after the page', 'offline', { pages: { '/fieldline.wasm': null } }],
+    ['no WebAssembly', 'nowasm', { early: 'delete window.WebAssembly;' }],
+    ['the program stopping after it has started', 'stopped', {}],
+    ['a sandboxed frame, its files not shared', 'sandboxed', { replaced: { 'Access-Control-Allow-Origin': null } }],
+  ];
+  const told = (tab, frame) => inPage(tab, (frame) => {
+    const doc = frame ? document.querySelector(frame).contentDocument : document;
+    const failure = doc.getElementById('failure');
+    return { text: failure.textContent, texts: { ...failure.dataset }, role: failure.getAttribute('role'),
+      shown: failure.getClientRects().length > 0, canvas: doc.querySelector('canvas').getClientRects().length > 0 };
+  }, frame);
+  const english = {};
+  for (const [name, kind, how, values = {}] of failures) {
+    for (const language of ['', 'ar/']) {
+      const broken = await engine.newTab({ width: 1100, height: 800 });
+      const site = await anotherSite(how);
+      const frame = kind === 'sandboxed' ? SANDBOXED : null;
+      await broken.goto(frame ? await sandboxHost(site + language + '?embed') : site + language);
+      if (kind === 'stopped') {
+        await running(broken);
+        // A failure in the middle of a frame: drawing it throws.
+        await broken.evaluate(() => { CanvasRenderingContext2D.prototype.putImageData = () => { throw new RangeError('out of memory'); }; });
+      }
+      let seen;
+      for (let waited = 0; !(seen = await told(broken, frame)).text && waited < 15000; waited += 100) await settle(100);
+      const want = (seen.texts[kind] ?? '').replace(/\{([a-z]+)\}/g, (whole, key) => values[key]);
+      const problems = [];
+      if (!want || seen.text !== want) problems.push(`said "${seen.text}"`);
+      if (language) { if (want === english[kind]) problems.push('in English'); } else english[kind] = want;
+      if (seen.role !== 'alert' || !seen.shown || seen.canvas) problems.push(`role ${seen.role}, shown ${seen.shown}, canvas ${seen.canvas}`);
+      check(named(`${name}, /${language}: told why, as an alert, in the picture's place`), problems);
+      await broken.close();
+    }
+  }
+  // JavaScript off: the page's own words, and no black picture.
+  for (const language of engine.noScript ? ['', 'ar/'] : []) {
+    const off = await engine.newTab({ width: 1100, height: 800, script: false });
+    await off.goto(url + language);
+    const seen = await off.evaluate(() => [document.querySelector('.failure')?.textContent,
+      document.querySelector('.failure')?.getClientRects().length, document.querySelector('canvas').getClientRects().length]);
+    check(named(`JavaScript off, /${language}: the page says so, and shows no canvas`),
+      seen[0] && seen[1] && !seen[2] ? [] : [`${seen}`]);
+    await off.close();
+  }
+  engine.errors.splice(0);
 }
 
 // Chromium: the table, then what only its protocol reaches.
@@ -832,6 +1061,7 @@ try {
   }
 } finally {
   server.close();
+  sites.forEach((site) => site.close());
 }
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed === 0 ? 0 : 1);

@@ -4,10 +4,12 @@
 // WebDriver BiDi, and WebKit (WebKitGTK's MiniBrowser) through its
 // WebDriver, in an Xvfb of its own. Positions are CSS pixels of the viewport.
 //
-// A tab: goto(url), evaluate(fn, arg), move(x, y), click(x, y),
+// A tab: goto(url), evaluate(fn, arg), evaluateInFrame(fn, arg) (in the
+// page's first iframe, of any origin), move(x, y), click(x, y),
 // press(key, shift), down(key), up(key), touch(id, x, y, type), close().
-// An engine: newTab({ width, height, touch, mobile, scale }), errors (console
-// errors and warnings, uncaught exceptions), close(), and what it can do.
+// An engine: newTab({ width, height, touch, mobile, scale, script }),
+// errors (console errors and warnings, uncaught exceptions), close(), and
+// what it can do (noScript: a tab with JavaScript off).
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
 import puppeteer from 'puppeteer-core';
@@ -19,6 +21,7 @@ const pageVerbs = (page) => ({
   page,
   goto: (url) => page.goto(url),
   evaluate: (fn, arg) => page.evaluate(fn, arg),
+  evaluateInFrame: (fn, arg) => page.frames().find((frame) => frame.parentFrame()).evaluate(fn, arg),
   move: (x, y) => page.mouse.move(x, y),
   click: (x, y) => page.mouse.click(x, y),
   async press(key, shift) {
@@ -37,9 +40,10 @@ export function chromiumEngine(browser) {
   return {
     // Headless Chromium has no browser frame to take Escape out of full
     // screen, as Chrome's does.
-    name: 'Chromium', errors, fractionalTouch: true, escapeLeavesFullScreen: false,
-    async newTab({ width, height, touch = false, mobile = touch, scale = 1 }) {
-      const context = await browser.newContext({ viewport: { width, height }, hasTouch: touch, isMobile: mobile, deviceScaleFactor: scale });
+    name: 'Chromium', errors, fractionalTouch: true, escapeLeavesFullScreen: false, noScript: true,
+    async newTab({ width, height, touch = false, mobile = touch, scale = 1, script = true }) {
+      const context = await browser.newContext({ viewport: { width, height }, hasTouch: touch, isMobile: mobile,
+        deviceScaleFactor: scale, javaScriptEnabled: script });
       const page = await context.newPage();
       return chromiumTab(page, errors);
     },
@@ -73,13 +77,14 @@ export async function firefoxEngine() {
   });
   const errors = [];
   return {
-    name: 'Firefox', errors, fractionalTouch: false, escapeLeavesFullScreen: true,
-    async newTab({ width, height, touch = false, scale = 1 }) {
+    name: 'Firefox', errors, fractionalTouch: false, escapeLeavesFullScreen: true, noScript: true,
+    async newTab({ width, height, touch = false, scale = 1, script = true }) {
       const context = await browser.createBrowserContext();
       const page = await context.newPage();
       page.on('console', (message) => ['error', 'warn'].includes(message.type()) && errors.push(message.text()));
       page.on('pageerror', (error) => errors.push(String(error)));
       await page.setViewport({ width, height, hasTouch: touch, deviceScaleFactor: scale });
+      if (!script) await page.setJavaScriptEnabled(false);
       const fingers = new Map();
       return {
         ...pageVerbs(page),
@@ -167,6 +172,14 @@ export async function webkitEngine() {
       await catchErrors();
     },
     evaluate,
+    async evaluateInFrame(fn, arg) {
+      await request('POST', at('/frame'), { id: 0 });
+      try {
+        return await evaluate(fn, arg);
+      } finally {
+        await request('POST', at('/frame/parent'), {});
+      }
+    },
     move: (x, y) => mouse([{ type: 'pointerMove', x: Math.round(x), y: Math.round(y), origin: 'viewport', duration: 0 }]),
     click: (x, y) => mouse([{ type: 'pointerMove', x: Math.round(x), y: Math.round(y), origin: 'viewport', duration: 0 },
       { type: 'pointerDown', button: 0 }, { type: 'pointerUp', button: 0 }]),

@@ -4,9 +4,13 @@
 // the English page at the site's root alone, chooses the visitor's
 // language: the one asked for by ?lang=, else the one chosen on this device
 // before, else the first of the browser's languages the site has (its whole
-// tag, then its base language). A language's own page, as a teacher shares
-// it, is never left. The site's languages are in the meta element before it.
+// tag, then its base language), keeping the rest of the address (?embed, a
+// ?start= to open at). A language's own page, as a teacher shares it, is
+// never left. The site's languages are in the meta element before it. It
+// also marks the page as one whose scripts run: the stylesheet shows the
+// picture only then, and otherwise the message that says why not.
 (function () {
+  document.documentElement.classList.add('js');
   window.refused_by_policy = [];
   document.addEventListener('securitypolicyviolation', function (event) {
     window.refused_by_policy.push(event.violatedDirective + ' ' + event.blockedURI);
@@ -44,6 +48,7 @@
   if (pick && pick !== 'en') {
     // Nothing of this page is shown while the other loads.
     document.documentElement.style.display = 'none';
-    location.replace(pick + '/' + (embed ? '?embed' : ''));
+    var kept = location.search.slice(1).split('&').filter(function (part) { return part && !/^lang(=|$)/.test(part); });
+    location.replace(pick + '/' + (kept.length ? '?' + kept.join('&') : ''));
   }
 })();

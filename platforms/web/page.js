@@ -1,16 +1,22 @@
 // The page's script, run before fieldline.js: it sizes the picture, turns
 // fingers and arrow keys into the mouse motion the program reads, keeps
 // emscripten's SDL to the one key the program uses, describes the line in a
-// sentence for screen readers (and, on request, in sound) from the program's
-// own tracer, and keeps the site offline through its service worker. Every
-// text it says is in the page, in the page's language, in data attributes.
+// sentence for screen readers (and, on request, in sound and aloud) from the
+// program's own tracer, opens at a start the address names and keeps the
+// address on the start shown, loads the program itself so that it can say
+// in the picture's place why it cannot run, and keeps the site offline
+// through its service worker. Every text it says is in the page, in the
+// page's language, in data attributes.
 'use strict';
 var canvas = document.getElementById('canvas');
+var failure = document.getElementById('failure');
 var ended = document.getElementById('ended');
 var said = document.getElementById('said');
 var stage = document.getElementById('stage');
 var full = document.getElementById('full');
 var sound = document.getElementById('sound');
+var speak_button = document.getElementById('speak');
+var no_voice = document.getElementById('novoice');
 var embedded = document.documentElement.classList.contains('embed');
 // This script's folder is the site's root, whichever language's page it serves.
 var site_root = new URL('./', document.currentScript.src).href;
@@ -89,10 +95,12 @@ function withhold_escape(event) {
 // picture pixel (x, y): a whole CSS pixel inside it, as near its middle as
 // there is one, as some browsers pass on only whole positions; otherwise
 // its middle. At a scale that is not a whole number of CSS pixels, SDL's
-// own reading of a position at a pixel's edge may round either way.
+// own reading of a position at a pixel's edge may round either way. SDL
+// truncates towards zero: left of or above the picture (a start the
+// address names), pixel p is the one from p - 1 to p.
 var line_start = { x: 0, y: 0 };
 function inside(p, size, edge) {
-  var middle = edge + (p + 0.5) * size, whole = Math.round(middle);
+  var middle = edge + (p < 0 ? p - 0.5 : p + 0.5) * size, whole = Math.round(middle);
   return Math.abs(whole - middle) < size / 2 - 0.05 ? whole : middle;
 }
 function point_at(x, y) {
@@ -150,9 +158,10 @@ function on_touch(event) {
 // ---- Keys ------------------------------------------------------------
 // With the canvas focused: the arrows move the line's start (Shift: ten
 // pixels); 1, 2 and 3 put it beside a source, ten pixels to its right;
-// Enter says the description again; S turns the sound on or off. Digits
-// and S are read by where the key is, not what it types, so that they work
-// with every layout (AZERTY's digits need Shift; Cyrillic's S types ы).
+// Enter says the description again; S turns the sound on or off, V the
+// speech. Digits, S and V are read by where the key is, not what it types,
+// so that they work with every layout (AZERTY's digits need Shift;
+// Cyrillic's S types ы).
 // None of them is a screen reader's own once the canvas, an application,
 // has taken it into focus mode, nor a browser's. SDL is shown Escape alone,
 // the one key the program reads: it would otherwise keep every key from
@@ -178,6 +187,8 @@ function on_key(event) {
   } else if (event.code === 'KeyS') {
     set_sound(!sound_on);
     wake_audio();
+  } else if (event.code === 'KeyV') {
+    if (!speak_button.disabled) set_speech(!speech_on);
   } else return;
   event.preventDefault();
 }
@@ -226,6 +237,8 @@ function describe_start(again) {
   said_again = text === said.textContent.trim() ? !said_again : false;
   said.textContent = said_again ? text + '\u00a0' : text;
   play(d);
+  speak(text);
+  follow_in_address(line_start);
 }
 
 // ---- Sound, on request -----------------------------------------------
@@ -283,28 +296,169 @@ try { set_sound(localStorage.getItem('fieldline-sound') === 'on'); } catch (e) {
 sound.addEventListener('click', function () { set_sound(!sound_on); wake_audio(); });
 ['keydown', 'touchstart', 'mousedown'].forEach(function (type) { add_listener.call(window, type, wake_audio, true); });
 
+// ---- Speech, on request -----------------------------------------------
+// The same sentence aloud, with the device's own voice for the page's
+// language, for a class or a reader with no screen reader (whose reader
+// already says it). Off until a person turns it on, remembered on this
+// device. Only a voice of the page's language will do, its whole tag first,
+// then its base language: never Persian read by an English voice. Where
+// there is none, the button stays disabled and says why. A new sentence
+// cuts off the last, so that nothing queues up behind held keys.
+var speech = window.speechSynthesis;
+var speech_on = false;
+var voice = null;
+var page_language = document.documentElement.lang.toLowerCase();
+function choose_voice() {
+  var voices = speech ? speech.getVoices() : [];
+  var tag = function (v) { return String(v.lang).replace(/_/g, '-').toLowerCase(); };
+  voice = voices.filter(function (v) { return tag(v) === page_language; })[0] ||
+    voices.filter(function (v) { return tag(v).split('-')[0] === page_language.split('-')[0]; })[0] || null;
+  speak_button.disabled = !voice;
+  no_voice.hidden = Boolean(voice);
+  if (voice) speak_button.removeAttribute('aria-describedby');
+  else speak_button.setAttribute('aria-describedby', 'novoice');
+  speak_button.setAttribute('aria-pressed', String(speech_on && Boolean(voice)));
+}
+function set_speech(on) {
+  speech_on = on;
+  try { localStorage.setItem('fieldline-speak', on ? 'on' : 'off'); } catch (e) { /* storage off */ }
+  choose_voice();
+  // Turned on by a person's click or key: the browser lets it speak from
+  // then on, and it says at once what the line does.
+  if (on) speak(last_said);
+  else if (speech) speech.cancel();
+}
+function speak(text) {
+  // Browsers speak only once a person has used the page.
+  if (!speech_on || !voice || !text || navigator.userActivation && !navigator.userActivation.hasBeenActive) return;
+  speech.cancel();
+  var utterance = new SpeechSynthesisUtterance(text);
+  utterance.lang = document.documentElement.lang;
+  utterance.voice = voice;
+  speech.speak(utterance);
+}
+try { speech_on = localStorage.getItem('fieldline-speak') === 'on'; } catch (e) { /* storage off */ }
+choose_voice();
+// Voices may arrive after the page (Chromium lists none at first).
+if (speech) speech.addEventListener('voiceschanged', choose_voice);
+speak_button.addEventListener('click', function () { set_speech(!speech_on); });
+
+// ---- The address ------------------------------------------------------
+// ?start=X,Y, in picture pixels, opens the page with the line from there
+// drawn and described; as the start settles, the address follows it, so
+// that a copied or shared link shows the same line. Anything else in
+// ?start= is set aside with a warning, and the page opens as usual.
+var START_LIMITS = { x: [-1000, 1320], y: [-1000, 1200] };
+function start_in_address() {
+  var asked = new URLSearchParams(location.search).get('start');
+  if (asked === null) return null;
+  var match = /^(-?\d{1,5}),(-?\d{1,5})$/.exec(asked);
+  var start = match && { x: Number(match[1]), y: Number(match[2]) };
+  if (!start || start.x < START_LIMITS.x[0] || start.x > START_LIMITS.x[1] ||
+      start.y < START_LIMITS.y[0] || start.y > START_LIMITS.y[1]) {
+    console.warn('fieldline: ?start=' + asked + ' set aside: it takes two whole numbers X,Y in picture pixels, X from ' +
+      START_LIMITS.x.join(' to ') + ', Y from ' + START_LIMITS.y.join(' to '));
+    return null;
+  }
+  return start;
+}
+// The rest of the address without its start, as "a&b", or "".
+function address_without_start() {
+  return location.search.slice(1).split('&').filter(function (part) { return part && !/^start(=|$)/.test(part); }).join('&');
+}
+function follow_in_address(start) {
+  var rest = address_without_start();
+  // No new history entries: Back leaves the page, as before.
+  try {
+    history.replaceState(history.state, '', '?' + (rest ? rest + '&' : '') + 'start=' + start.x + ',' + start.y + location.hash);
+  } catch (e) { /* a sandboxed frame may not */ }
+}
+var asked_start = start_in_address();
+
+// ---- When it cannot run ----------------------------------------------
+// One message in the picture's place, in the page's language, said at once
+// to screen readers (an alert); the first failure is the one told.
+function fail(kind, values) {
+  if (failure.textContent) return;
+  failure.textContent = failure.dataset[kind].replace(/\{([a-z]+)\}/g, function (whole, name) { return values[name]; });
+  document.documentElement.classList.add('failed');
+}
+// No WebAssembly at all (an old browser, an iPad in Lockdown Mode, a
+// policy that turns off the browser's JIT), or a site's policy that lets
+// none be compiled: the smallest module, valid by construction, is refused
+// by nothing else.
+var SMALLEST_MODULE = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0]);
+var can_compile = typeof WebAssembly === 'object';
+if (!can_compile) fail('nowasm');
+else {
+  try { new WebAssembly.Module(SMALLEST_MODULE); } catch (e) { can_compile = false; fail('policy'); }
+}
+// The program's file is fetched here rather than by fieldline.js, so that
+// a failure is told by what it is: no connection, a sandboxed frame the
+// site does not share its files with, an HTTP error, or something else
+// served in its place. A server that sends the right bytes under another
+// type still has them run.
+var PROGRAM_FILE = 'fieldline.wasm';
+function load_program(imports, receive) {
+  if (!can_compile) return {};
+  fetch(site_root + PROGRAM_FILE, { credentials: 'same-origin' }).then(function (response) {
+    if (!response.ok) return fail('missing', { file: PROGRAM_FILE, status: response.status });
+    var type = (response.headers.get('Content-Type') || '').split(';')[0].trim().toLowerCase();
+    var made = type === 'application/wasm' && WebAssembly.instantiateStreaming ? WebAssembly.instantiateStreaming(response, imports)
+      : response.arrayBuffer().then(function (bytes) { return WebAssembly.instantiate(bytes, imports); });
+    return made.then(function (made) { receive(made.instance, made.module); }, function () {
+      fail(type === 'application/wasm' ? 'stopped' : 'wrongtype', { file: PROGRAM_FILE, type: type || '?' });
+    });
+  }, function () {
+    // A sandboxed frame's origin is opaque ("null"): its fetch of the
+    // site's own file is cross-origin, refused unless the site allows it.
+    fail(self.origin === 'null' && navigator.onLine !== false ? 'sandboxed' : 'offline');
+  }).catch(function () { fail('stopped'); });
+  return {};
+}
+
 // ---- The program -----------------------------------------------------
 function program_ended(status) {
   if (status === 0) ended.textContent = ended.dataset.text;
+  // A start-up failure has printed its own line; any other end is not one
+  // the program chose.
+  else if (!ended.textContent) fail('stopped');
+}
+function program_threw(error) {
+  if (error && error.name === 'ExitStatus') program_ended(error.status);
+  else fail('stopped');
 }
 var Module = {
   canvas: canvas,
   // The program's one line of standard output is a start-up failure.
   print: function (text) { if (text !== 'SDL_Quit called (and ignored)') ended.textContent = text; },
+  instantiateWasm: load_program,
+  // Out of memory, or the runtime's own assertion.
+  onAbort: function () { fail('stopped'); },
   // main() is started here rather than by fieldline.js, so that the page
   // learns when it returns: its frame loop awaits each animation frame, so
-  // main() finishes long after the call, when Escape is held. A start-up
-  // failure exits at once, by throwing.
+  // main() finishes long after the call, when Escape is held, or throws
+  // when a frame fails. A start-up failure exits at once, by throwing.
   onRuntimeInitialized: function () {
     program = exported_tracer();
     try {
-      Module.ccall('main', 'number', ['number', 'number'], [0, 0], { async: true }).then(program_ended);
-    } catch (exit) {
-      if (exit.name !== 'ExitStatus') throw exit;
-      program_ended(exit.status);
+      Module.ccall('main', 'number', ['number', 'number'], [0, 0], { async: true }).then(program_ended, program_threw);
+    } catch (error) {
+      program_threw(error);
+    }
+    // The start the address names, once the program reads the pointer.
+    if (asked_start) {
+      point_at(asked_start.x, asked_start.y);
+      describe_start();
     }
   },
 };
+// A trap in a frame that reached no handler of the program's.
+['error', 'unhandledrejection'].forEach(function (type) {
+  add_listener.call(window, type, function (event) {
+    if (program && (event.error || event.reason) instanceof WebAssembly.RuntimeError) fail('stopped');
+  });
+});
 // describe.cpp's two functions, each answering in a row of doubles.
 function exported_tracer() {
   var row = function (address, length) { return Array.from(Module.HEAPF64.subarray(address / 8, address / 8 + length)); };
@@ -336,6 +490,9 @@ for (var i = 0; i < chooser.length; i++) {
   alternate(chooser[i].hreflang, chooser[i].href);
   chooser[i].addEventListener('click', function () {
     try { localStorage.setItem('fieldline-language', this.hreflang); } catch (e) { /* storage off */ }
+    // The line shown goes along to the other language.
+    var start = new URLSearchParams(location.search).get('start');
+    if (start) this.href += (this.href.indexOf('?') < 0 ? '?' : '&') + 'start=' + start;
   });
 }
 alternate('x-default', site_root);
@@ -344,11 +501,14 @@ alternate('x-default', site_root);
 // The worker copies the whole site: not while the page itself loads. A new
 // build's worker takes over at once (sw.js); a page it takes over before
 // the program has started may hold files of both builds, so it loads again,
-// whole from the new one. Once running, the page asks for nothing more.
-if ('serviceWorker' in navigator) {
+// whole from the new one. Once running, the page asks for nothing more. A
+// sandboxed frame may have no worker: it runs online only.
+try {
   var had_worker = Boolean(navigator.serviceWorker.controller);
   navigator.serviceWorker.addEventListener('controllerchange', function () {
     if (had_worker && !program) location.reload();
   });
-  add_listener.call(window, 'load', function () { navigator.serviceWorker.register(site_root + 'sw.js'); });
-}
+  add_listener.call(window, 'load', function () {
+    navigator.serviceWorker.register(site_root + 'sw.js').catch(function () { /* not here */ });
+  });
+} catch (e) { /* no service worker here */ }

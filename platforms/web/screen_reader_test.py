@@ -4,9 +4,12 @@ window, with Orca running. Tab reaches the canvas, which must be an
 application described by the picture's text (so that readers pass the
 arrows through, with no mode to switch); each arrow press, once the start
 has settled, is one sentence in the live region naming the new start, and
-Orca, in focus mode, says it; S toggles the Sound button's pressed state.
-Run by screen_reader.sh, which makes the display and the accessibility bus
-and starts Orca, whose debug file (ORCA_LOG) says what it would speak.
+Orca, in focus mode, says it; S toggles the Sound button's pressed state;
+V turns Speak on, and the next sentence reaches speech-dispatcher through
+the browser's own speech. Run by screen_reader.sh, which makes the display
+and the accessibility bus, starts Orca, whose debug file (ORCA_LOG) says
+what it would speak, and a speech-dispatcher for the browsers
+(SPEECHD_ADDRESS) that writes what they say to FIELDLINE_SPOKEN.
 Usage: screen_reader_test.py URL firefox|chromium
 (the system python3, for gi's Atspi bindings)"""
 import os
@@ -85,7 +88,8 @@ if BROWSER == "firefox":
     window_class = "firefox"
 else:
     # Chromium builds its accessibility tree only when asked to.
-    command = ["chromium", "--force-renderer-accessibility", "--no-first-run", "--disable-gpu",
+    # Chromium speaks through speech-dispatcher only when asked to.
+    command = ["chromium", "--force-renderer-accessibility", "--enable-speech-dispatcher", "--no-first-run", "--disable-gpu",
                "--disable-background-networking", "--disable-component-update", "--disable-sync",
                f"--user-data-dir={profile}", "--window-size=1100,800", URL]
     if os.getuid() == 0:
@@ -161,6 +165,21 @@ try:
         pump(0.8)
         states.append(sound is not None and sound.get_state_set().contains(Atspi.StateType.PRESSED))
     check("S presses the Sound button, then releases it", [] if states == [True, False] else [f"pressed: {states}"])
+
+    # V, a person's key, turns Speak on; the next start's sentence is said.
+    spoken_file = os.environ["FIELDLINE_SPOKEN"]
+    aloud_from = os.path.getsize(spoken_file) if os.path.exists(spoken_file) else 0
+    key("v")
+    pump(1)
+    key("Right")
+    pump(BETWEEN_PRESSES + 1.5)
+    heard_aloud = ""
+    if os.path.exists(spoken_file):
+        with open(spoken_file, encoding="utf-8", errors="replace") as aloud:
+            aloud.seek(aloud_from)
+            heard_aloud = aloud.read()
+    check("Speak: V, then the next sentence is said through speech-dispatcher",
+          [] if "Start (3, 1)" in heard_aloud else [f"said: {heard_aloud.strip()[-200:] or 'nothing'}"])
 
     # What Orca said, once the window has gone: Orca writes its debug file
     # in blocks, and closing the window makes it write a good deal more.

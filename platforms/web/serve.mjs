@@ -3,10 +3,15 @@
 // and revalidated on every load, so that a new build's service worker is
 // found at once while the worker answers offline from its own cache. Every
 // answer carries the headers a school's host should send (README): the
-// strict policy the page runs under, and no sniffing or referrer.
+// strict policy the page runs under, no sniffing or referrer, and leave for
+// any page to use the files, which are public: a sandboxed frame, whose
+// origin is opaque, fetches them cross-origin, and a course page that
+// isolates itself embeds only what says it may be.
 // Usage: node platforms/web/serve.mjs FOLDER [PORT]   (PORT 0 picks a free one)
 // Also imported by the browser test, which serves the page the same way,
-// with PAGES (a path -> an HTML text) beside the site's own files.
+// with PAGES beside the site's own files (a path -> a text, typed by its
+// ending; a number, answered with that status; or null, the connection
+// cut), and REPLACED headers in place of some of the usual ones.
 import { createHash } from 'node:crypto';
 import { readFileSync, statSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -30,12 +35,16 @@ export const SECURITY_HEADERS = {
     "img-src 'self'; object-src 'none'; base-uri 'none'; frame-ancestors *",
   'X-Content-Type-Options': 'nosniff',
   'Referrer-Policy': 'no-referrer',
+  'Access-Control-Allow-Origin': '*',
+  'Cross-Origin-Resource-Policy': 'cross-origin',
 };
 
-export function serve(folder, port, pages = {}) {
+export function serve(folder, port, pages = {}, replaced = {}) {
+  // (A header replaced by null is not sent.)
+  const always = Object.fromEntries(Object.entries({ ...SECURITY_HEADERS, ...replaced }).filter(([, value]) => value !== null));
   const server = createServer((request, response) => {
     const refuse = (status, text, headers = {}) => response
-      .writeHead(status, { 'Content-Type': 'text/plain; charset=utf-8', ...SECURITY_HEADERS, ...headers }).end(`${text}\n`);
+      .writeHead(status, { 'Content-Type': 'text/plain; charset=utf-8', ...always, ...headers }).end(`${text}\n`);
     if (request.method !== 'GET' && request.method !== 'HEAD') {
       refuse(405, 'only GET and HEAD', { Allow: 'GET, HEAD' });
       return;
@@ -50,9 +59,18 @@ export function serve(folder, port, pages = {}) {
     }
     // normalize() has resolved every '..', so the file is inside the folder.
     const file = join(folder, path.endsWith('/') ? path + 'index.html' : path);
+    const page = Object.hasOwn(pages, path) ? pages[path] : undefined;
+    if (page === null) {
+      request.socket.destroy();
+      return;
+    }
+    if (typeof page === 'number') {
+      refuse(page, 'refused for the test');
+      return;
+    }
     let body;
     try {
-      body = Object.hasOwn(pages, path) ? Buffer.from(pages[path]) : statSync(file).isFile() ? readFileSync(file) : null;
+      body = page !== undefined ? Buffer.from(page) : statSync(file).isFile() ? readFileSync(file) : null;
     } catch {
       body = null; // no such file, a NUL, a name too long
     }
@@ -60,11 +78,11 @@ export function serve(folder, port, pages = {}) {
       refuse(404, 'not found');
       return;
     }
-    const type = Object.hasOwn(pages, path) ? '.html' : extname(file);
+    const type = page !== undefined && !extname(path) ? '.html' : extname(file);
     const gzip = COMPRESSIBLE.has(type) && /\bgzip\b/.test(request.headers['accept-encoding'] ?? '');
     const tag = `"${createHash('sha256').update(body).digest('hex').slice(0, 16)}${gzip ? '-gz' : ''}"`;
     const headers = {
-      ...SECURITY_HEADERS,
+      ...always,
       'Content-Type': TYPES[type] ?? 'application/octet-stream',
       'Cache-Control': 'no-cache',
       ETag: tag,

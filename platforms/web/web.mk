@@ -28,7 +28,8 @@ build-web:
 	emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release -DFIELDLINE_TESTS=OFF
 	cmake --build build/web -j $(JOBS)
 
-ENGINE_NEEDS_chromium := chromium=chromium
+# Tamil, Telugu and Devanagari fonts, so that the widest words are measured as drawn.
+ENGINE_NEEDS_chromium := chromium=chromium /usr/share/fonts/truetype/noto/NotoSansTamil-Regular.ttf=fonts-noto-core
 ENGINE_NEEDS_firefox := firefox-esr=firefox-esr
 ENGINE_NEEDS_webkit := WebKitWebDriver=webkit2gtk-driver Xvfb=xvfb xdotool=xdotool
 # Every engine runs, and a failure in one is reported after the others.
