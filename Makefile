@@ -18,9 +18,10 @@ TEST_NEEDS := $(BUILD_NEEDS) gtest.pc=libgtest-dev x11.pc=libx11-dev Xvfb=xvfb x
 	import=imagemagick
 BENCH_NEEDS := $(TEST_NEEDS) benchmark.pc=libbenchmark-dev
 MEMCHECK_NEEDS := $(TEST_NEEDS) valgrind=valgrind /usr/share/doc/libc6-dbg=libc6-dbg
-# gettext's tools, po4a for the manual page, AppStream's rules for its metadata.
+# gettext's tools, po4a for the manual page, AppStream's rules for its metadata,
+# python3 for the right-to-left rules.
 TRANSLATION_NEEDS := xgettext=gettext msgfmt=gettext po4a-translate=po4a \
-	/usr/share/gettext/its/metainfo.its=appstream
+	/usr/share/gettext/its/metainfo.its=appstream python3=python3
 # The version is written once, in CMakeLists.txt's project().
 VERSION := $(shell sed -n 's/^project(fieldline VERSION \([^ )]*\).*/\1/p' CMakeLists.txt)
 # Every date a build writes (the package's files, the manual page, the PE
