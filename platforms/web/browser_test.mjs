@@ -16,7 +16,7 @@ import { connect } from 'node:net';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
 import { chromiumEngine, chromiumTab, firefoxEngine, webkitEngine } from './engines.mjs';
-import { serve } from './serve.mjs';
+import { policy, serve } from './serve.mjs';
 
 const [folder, casesFile, engineName = 'chromium'] = process.argv.slice(2);
 const MARKERS = ['240,100', '240,66', '80,100'];
@@ -79,8 +79,7 @@ for (const [name, method, path, want] of engineName !== 'chromium' ? [] : [
 for (const path of engineName === 'chromium' ? ['', 'page.js', 'no-such-file'] : []) {
   const headers = (await fetch(url + path)).headers;
   const problems = Object.entries({
-    'content-security-policy': "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; " +
-      "img-src 'self'; object-src 'none'; base-uri 'none'; frame-ancestors *",
+    'content-security-policy': policy(url.slice(0, -1)),
     'x-content-type-options': 'nosniff',
     'referrer-policy': 'no-referrer',
     'access-control-allow-origin': '*',
@@ -907,7 +906,8 @@ async function chromiumRun() {
       ['?lang= over the browser', ['de'], '?lang=es', 'es/'],
       ['?lang=en over the browser', ['de'], '?lang=en', '?lang=en'],
       ['a shared link over the browser', ['de'], 'ja/', 'ja/'],
-    ['embedded: the language, the picture alone', ['de'], '?embed', 'de/?embed'],
+      ['embedded: the language, the picture alone', ['de'], '?embed', 'de/?embed'],
+      ['a start: the language, the same line', ['de'], '?embed&lang=ar&start=200,120', 'ar/?embed&start=200,120'],
     ]) {
       const visitor = await browser.newContext();
       await visitor.addInitScript(prefers, languages);
@@ -921,12 +921,13 @@ async function chromiumRun() {
       check(`language: ${name}`, problems);
       await visitor.close();
     }
-    // The chooser: from the keyboard, and remembered for the site's root.
+    // The chooser: from the keyboard, taking the line shown along, and
+    // remembered for the site's root.
     const chooserTab = await (await browser.newContext()).newPage();
-    await chooserTab.goto(url + 'de/');
+    await chooserTab.goto(url + 'de/?start=200,120');
     await chooserTab.locator('nav a[hreflang=es]').focus();
     await chooserTab.keyboard.press('Enter');
-    await chooserTab.waitForURL(url + 'es/');
+    await chooserTab.waitForURL(url + 'es/?start=200,120');
     await chooserTab.goto(url);
     await chooserTab.waitForFunction(() => document.readyState === 'complete');
     check('chooser: Enter on Español, then the root gives Spanish', chooserTab.url() === url + 'es/' ? [] : [chooserTab.url()]);

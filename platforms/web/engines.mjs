@@ -70,21 +70,23 @@ export function chromiumTab(page, errors) {
 }
 
 // Firefox: real touches from puppeteer's touchscreen; Firefox passes them
-// on at whole CSS pixels.
+// on at whole CSS pixels. JavaScript is off only for a whole browser, by
+// its preference: a tab without it is a browser of its own.
 export async function firefoxEngine() {
-  const browser = await puppeteer.launch({
-    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true,
+  const launch = (prefs = {}) => puppeteer.launch({
+    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true, extraPrefsFirefox: prefs,
   });
+  const browser = await launch();
   const errors = [];
   return {
     name: 'Firefox', errors, fractionalTouch: false, escapeLeavesFullScreen: true, noScript: true,
     async newTab({ width, height, touch = false, scale = 1, script = true }) {
-      const context = await browser.createBrowserContext();
+      const scriptless = script ? null : await launch({ 'javascript.enabled': false });
+      const context = await (scriptless ?? browser).createBrowserContext();
       const page = await context.newPage();
       page.on('console', (message) => ['error', 'warn'].includes(message.type()) && errors.push(message.text()));
       page.on('pageerror', (error) => errors.push(String(error)));
       await page.setViewport({ width, height, hasTouch: touch, deviceScaleFactor: scale });
-      if (!script) await page.setJavaScriptEnabled(false);
       const fingers = new Map();
       return {
         ...pageVerbs(page),
@@ -93,7 +95,7 @@ export async function firefoxEngine() {
           else if (type === 'touchMove') await fingers.get(id).move(x, y);
           else { await fingers.get(id)?.end(); fingers.delete(id); }
         },
-        close: () => context.close(),
+        close: () => (scriptless ?? context).close(),
       };
     },
     close: () => browser.close(),

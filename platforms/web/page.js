@@ -385,13 +385,18 @@ function fail(kind, values) {
 }
 // No WebAssembly at all (an old browser, an iPad in Lockdown Mode, a
 // policy that turns off the browser's JIT), or a site's policy that lets
-// none be compiled: the smallest module, valid by construction, is refused
-// by nothing else.
+// none run: the smallest module, valid by construction, is refused by
+// nothing else. (Safari compiles it, and refuses only the instance.)
 var SMALLEST_MODULE = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0]);
 var can_compile = typeof WebAssembly === 'object';
 if (!can_compile) fail('nowasm');
 else {
-  try { new WebAssembly.Module(SMALLEST_MODULE); } catch (e) { can_compile = false; fail('policy'); }
+  try {
+    new WebAssembly.Instance(new WebAssembly.Module(SMALLEST_MODULE));
+  } catch (e) {
+    can_compile = false;
+    fail('policy');
+  }
 }
 // The program's file is fetched here rather than by fieldline.js, so that
 // a failure is told by what it is: no connection, a sandboxed frame the

@@ -28,11 +28,17 @@ const TYPES = {
   '.png': 'image/png',
 };
 const COMPRESSIBLE = new Set(['.html', '.js', '.css', '.wasm', '.webmanifest']);
-// Nothing inline, nothing from elsewhere; WebAssembly compiled from the
-// site's own file; any course page may frame it.
-export const SECURITY_HEADERS = {
-  'Content-Security-Policy': "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; " +
-    "img-src 'self'; object-src 'none'; base-uri 'none'; frame-ancestors *",
+// The site's policy, for a site at ORIGIN ("http://127.0.0.1:8000"):
+// nothing inline, nothing from elsewhere; WebAssembly compiled from the
+// site's own file; any course page may frame it. The site's own address
+// stands beside 'self' for Safari, which matches 'self' against nothing in
+// a frame sandboxed without allow-same-origin, whose origin is opaque.
+export function policy(origin) {
+  const own = ["'self'", origin].filter(Boolean).join(' ');
+  return `default-src ${own}; script-src ${own} 'wasm-unsafe-eval'; style-src ${own}; img-src ${own}; ` +
+    "object-src 'none'; base-uri 'none'; frame-ancestors *";
+}
+const SECURITY_HEADERS = {
   'X-Content-Type-Options': 'nosniff',
   'Referrer-Policy': 'no-referrer',
   'Access-Control-Allow-Origin': '*',
@@ -40,9 +46,13 @@ export const SECURITY_HEADERS = {
 };
 
 export function serve(folder, port, pages = {}, replaced = {}) {
-  // (A header replaced by null is not sent.)
-  const always = Object.fromEntries(Object.entries({ ...SECURITY_HEADERS, ...replaced }).filter(([, value]) => value !== null));
   const server = createServer((request, response) => {
+    // The address the browser asked for is the site's own (loopback only).
+    const host = request.headers.host ?? '';
+    const origin = /^[\w.:[\]-]+$/.test(host) ? `http://${host}` : '';
+    // (A header replaced by null is not sent.)
+    const always = Object.fromEntries(Object.entries({ 'Content-Security-Policy': policy(origin), ...SECURITY_HEADERS,
+      ...replaced }).filter(([, value]) => value !== null));
     const refuse = (status, text, headers = {}) => response
       .writeHead(status, { 'Content-Type': 'text/plain; charset=utf-8', ...always, ...headers }).end(`${text}\n`);
     if (request.method !== 'GET' && request.method !== 'HEAD') {
