@@ -2,9 +2,11 @@
 // WebKit (engines.mjs): the window test's pointer table on the page's canvas
 // by mouse at 1x, 2x and 3x, by finger on a scrolled phone at 1x and on a
 // tablet at 2x; the keyboard; widths from a small phone up, in iframes; the
-// picture alone in iframes of a course page's sizes; full screen on a
-// projector; running again from the service worker with the server gone;
-// held Escape; a clean console. In Chromium alone, what only its protocol
+// picture alone in iframes of a course page's sizes, and in a sandboxed
+// frame of another origin; full screen on a projector; running again from
+// the service worker with the server gone; Speak; links that open at a
+// start; held Escape; a clean console; then each way the page can fail,
+// told in the picture's place. In Chromium alone, what only its protocol
 // reaches: the server's refusals, installability, axe, every language,
 // screens scaled by 125 and 150 % (a screenshot's device pixels), the figures.
 // Usage: node platforms/web/browser_test.mjs SITE_DIR POINTER_CASES_FILE [chromium|firefox|webkit]

@@ -5,9 +5,10 @@
 #   make web        build the site into build/web/site/ and serve it at http://127.0.0.1:8000/
 #   make build-web  build only
 #   make check-web  the page in Chromium, Firefox and WebKit: mouse, finger, keyboard, widths,
-#                   embedded, full screen, offline, the description and the sound, under the site's
-#                   policy; in Chromium also axe, languages, 125/150 % screens, an update; then
-#                   the page as a screen reader reads it
+#                   embedded (in a sandboxed frame too), full screen, offline, the description, the
+#                   sound and Speak, links at a start, each failure told, under the site's policy;
+#                   in Chromium also axe, languages, 125/150 % screens, an update; then the page
+#                   as a screen reader reads it, and what the browsers say aloud
 #   make check-web-chromium, check-web-firefox, check-web-webkit: one engine
 #   make check-screen-reader  the page over AT-SPI in Firefox and Chromium, with Orca
 #   make check-lighthouse  Lighthouse's scores on the served page, mobile and desktop
