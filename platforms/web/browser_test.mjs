@@ -635,8 +635,7 @@ async function engineTable(engine) {
   // From here on, the console is expected to speak.
   // A start the address names badly is set aside, with one warning each:
   // the page opens as usual, describing nothing, throwing nothing.
-  const bad = ['abc', '200', '200,120,5', '200,,120', '1e3,5', 'NaN,1', 'Infinity,0', '99999999999,1', '1.5,2',
-    '-1001,0', '1321,0', '0,-1001', '0,1201', '200, 120'];
+  const bad = ['abc', '200,120,5', '1e3,5', 'NaN,1', 'Infinity,0', '99999999999,1', '1.5,2', '-1001,0', '0,1201'];
   const plain = await engine.newTab({ width: 1100, height: 800 });
   const opened = [];
   for (const value of bad) {
