@@ -326,14 +326,15 @@ async function engineTable(engine) {
     Plain.prototype.createOscillator = function () { const made = oscillator.call(this); window.tones.push(made); return made; };
   });
   const soundState = () => tab.evaluate(() => [document.getElementById('sound').getAttribute('aria-pressed'), window.audio_made]);
-  // (At 3x the button is below the fold: scrolled just into view.)
-  const clickSound = async () => {
-    const button = await tab.evaluate(() => {
-      document.getElementById('sound').scrollIntoView({ block: 'nearest' });
-      return JSON.parse(JSON.stringify(document.getElementById('sound').getBoundingClientRect()));
-    });
-    await tab.click(button.x + button.width / 2, button.y + button.height / 2);
+  // (At 3x the buttons are below the fold: scrolled just into view.)
+  const clickButton = async (on, id) => {
+    const button = await on.evaluate((id) => {
+      document.getElementById(id).scrollIntoView({ block: 'nearest' });
+      return JSON.parse(JSON.stringify(document.getElementById(id).getBoundingClientRect()));
+    }, id);
+    await on.click(button.x + button.width / 2, button.y + button.height / 2);
   };
+  const clickSound = () => clickButton(tab, 'sound');
   await listen();
   await tab.move(box.x + 20, box.y + 20);
   await settle(800);
@@ -376,11 +377,7 @@ async function engineTable(engine) {
   await checkSaid(talk, named('speak'), { name: 'off', at: [90, 100], place: '80,100' });
   check(named('speak: off by default, nothing said'), `${await speakState()} ${(await spoken()).length}` === 'false,false,,false 0'
     ? [] : [`${await speakState()}`]);
-  const speakButton = await talk.evaluate(() => {
-    document.getElementById('speak').scrollIntoView({ block: 'nearest' });
-    return JSON.parse(JSON.stringify(document.getElementById('speak').getBoundingClientRect()));
-  });
-  await talk.click(speakButton.x + speakButton.width / 2, speakButton.y + speakButton.height / 2);
+  await clickButton(talk, 'speak');
   await spoken();
   const speakBox = await canvasBox(talk);
   await talk.move(within(speakBox.x, 200, 3), within(speakBox.y, 100, 3));
